@@ -1,0 +1,49 @@
+# make run   — set up what is missing, build, start the program under Wine
+# make test  — set up what is missing, build, run every test tier
+# make bench — the profile engine against the platform's functions, under Wine
+# make screenshot — start the program headless and save docs/screenshot-main.png
+
+JOBS ?= $(shell nproc)
+NATIVE := build/native
+NATIVE_SAN := build/native-san
+WIN := build/win
+
+.PHONY: all setup build build-native build-win run test bench screenshot clean
+
+all: build
+
+setup:
+	@bash scripts/setup.sh
+
+$(WIN)/CMakeCache.txt:
+	cmake -S . -B $(WIN) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DCMAKE_BUILD_TYPE=Release >/dev/null
+
+$(NATIVE)/CMakeCache.txt:
+	cmake -S . -B $(NATIVE) -DCMAKE_BUILD_TYPE=Release >/dev/null
+
+$(NATIVE_SAN)/CMakeCache.txt:
+	cmake -S . -B $(NATIVE_SAN) -DCMAKE_BUILD_TYPE=Debug -DMEKURI_SANITIZE=ON >/dev/null
+
+build-win: setup $(WIN)/CMakeCache.txt
+	cmake --build $(WIN) -j $(JOBS)
+
+build-native: setup $(NATIVE)/CMakeCache.txt $(NATIVE_SAN)/CMakeCache.txt
+	cmake --build $(NATIVE) -j $(JOBS)
+	cmake --build $(NATIVE_SAN) -j $(JOBS)
+
+build: build-win
+
+run: build-win
+	bash scripts/run.sh
+
+test: build-native build-win
+	bash scripts/test.sh
+
+bench: build-win
+	bash scripts/bench.sh
+
+screenshot: build-win
+	bash scripts/screenshot.sh docs/screenshot-main.png
+
+clean:
+	rm -rf build dist

@@ -1,0 +1,70 @@
+# Windows build: the program folder dist/, the window tests and the benchmarks.
+enable_testing()
+set(DIST_DIR ${CMAKE_SOURCE_DIR}/dist)
+
+set(WIN_COMMON_FLAGS -Wall -Wextra -Wno-missing-field-initializers -municode -DUNICODE -D_UNICODE -DWIN32_LEAN_AND_MEAN -DNOMINMAX -D_WIN32_WINNT=0x0A00)
+target_compile_options(mekuri_core PRIVATE -DUNICODE -D_UNICODE -DNOMINMAX)
+set(WIN_LIBS comctl32 user32 gdi32 shell32 winmm advapi32 uxtheme)
+
+add_library(mekuri_win STATIC ${WIN32_SOURCES})
+target_compile_options(mekuri_win PRIVATE ${WIN_COMMON_FLAGS})
+target_link_libraries(mekuri_win PUBLIC mekuri_core ${WIN_LIBS})
+
+find_package(Python3 REQUIRED COMPONENTS Interpreter)
+set(GEN_RES_DIR ${CMAKE_BINARY_DIR}/generated)
+add_custom_command(OUTPUT ${GEN_RES_DIR}/Mekurinote.ico
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${GEN_RES_DIR}
+  COMMAND Python3::Interpreter ${CMAKE_SOURCE_DIR}/tools/make_icon.py ${GEN_RES_DIR}/Mekurinote.ico
+  DEPENDS ${CMAKE_SOURCE_DIR}/tools/make_icon.py)
+set_source_files_properties(${CMAKE_SOURCE_DIR}/res/Mekurinote.rc PROPERTIES
+  OBJECT_DEPENDS "${GEN_RES_DIR}/Mekurinote.ico;${CMAKE_SOURCE_DIR}/res/Mekurinote.manifest")
+set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -I${GEN_RES_DIR} -I${CMAKE_SOURCE_DIR}/res")
+enable_language(RC)
+
+add_executable(Mekurinote WIN32 ${CMAKE_SOURCE_DIR}/src/startup/win32/main.cpp ${CMAKE_SOURCE_DIR}/res/Mekurinote.rc)
+target_compile_options(Mekurinote PRIVATE ${WIN_COMMON_FLAGS})
+target_link_options(Mekurinote PRIVATE -static -municode -mwindows)
+target_link_libraries(Mekurinote PRIVATE mekuri_win)
+set_target_properties(Mekurinote PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${DIST_DIR})
+foreach(cfg IN ITEMS DEBUG RELEASE RELWITHDEBINFO MINSIZEREL)
+  set_target_properties(Mekurinote PROPERTIES RUNTIME_OUTPUT_DIRECTORY_${cfg} ${DIST_DIR})
+endforeach()
+
+# GoogleTest built from source with the cross compiler.
+set(gtest_force_shared_crt OFF CACHE BOOL "" FORCE)
+set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+
+file(GLOB WIN_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win/*.cpp)
+add_executable(win_tests ${WIN_TEST_SOURCES})
+target_compile_options(win_tests PRIVATE ${WIN_COMMON_FLAGS})
+target_link_options(win_tests PRIVATE -static)
+target_link_libraries(win_tests PRIVATE mekuri_win gtest)
+add_test(NAME win_tests COMMAND win_tests --gtest_brief=1)
+set_tests_properties(win_tests PROPERTIES TIMEOUT 900)
+
+# The profile engine against the platform's own profile functions.
+file(GLOB PLATFORM_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/platform/*.cpp)
+if(PLATFORM_TEST_SOURCES)
+  add_executable(platform_tests ${PLATFORM_TEST_SOURCES})
+  target_compile_options(platform_tests PRIVATE -DNOMINMAX)
+  target_link_options(platform_tests PRIVATE -static)
+  target_link_libraries(platform_tests PRIVATE mekuri_core gtest gtest_main)
+  add_test(NAME platform_tests COMMAND platform_tests --gtest_brief=1)
+  set_tests_properties(platform_tests PROPERTIES TIMEOUT 900)
+endif()
+
+file(GLOB BENCH_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/bench/*.cpp)
+foreach(src IN LISTS BENCH_SOURCES)
+  get_filename_component(name ${src} NAME_WE)
+  add_executable(${name} ${src})
+  target_compile_options(${name} PRIVATE -DNOMINMAX)
+  target_link_options(${name} PRIVATE -static)
+  target_link_libraries(${name} PRIVATE mekuri_core)
+endforeach()
+
+# The end-to-end scripts' look into the running program from outside.
+add_executable(e2e_driver ${CMAKE_SOURCE_DIR}/tests/e2e/driver/e2e_driver.cpp)
+target_compile_options(e2e_driver PRIVATE ${WIN_COMMON_FLAGS})
+target_link_options(e2e_driver PRIVATE -static -municode)

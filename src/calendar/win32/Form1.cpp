@@ -1,0 +1,412 @@
+#include "calendar/win32/Form1.h"
+
+#include <commctrl.h>
+
+#include "calendar/calendar_texts.h"
+#include "base/number.h"
+#include "calendar/holidays.h"
+#include "platform/control_ids.h"
+#include "platform/win32/clock.h"
+#include "platform/win32/message_box.h"
+#include "platform/win32/text.h"
+#include "shell/commands.h"
+#include "startup/win32/Module1.h"
+
+namespace mekuri {
+namespace {
+
+using win::DesignRect;
+
+constexpr DWORD kFormStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
+constexpr DWORD kFormExStyle = WS_EX_APPWINDOW;
+
+// The month strip of the design (pixels at 96 DPI); buttons inside a frame
+// are given at the frame's origin plus their offset in it.
+constexpr DesignRect kFrame3{4, 8, 25, 25};
+constexpr DesignRect kCommand4{4 + 4, 8 + 4, 15, 15};
+constexpr DesignRect kText1{32, 8, 45, 21};
+constexpr DesignRect kLabel2{84, 12, 21, 17};
+constexpr DesignRect kText2{104, 8, 25, 21};
+constexpr DesignRect kLabel3{136, 12, 21, 17};
+constexpr DesignRect kFrame2{152, 5, 29, 29};
+constexpr DesignRect kCommand2{152 + 4, 5 + 4, 21, 9};
+constexpr DesignRect kCommand3{152 + 4, 5 + 16, 21, 9};
+constexpr DesignRect kFrame1{180, 4, 57, 33};
+constexpr DesignRect kCommand1{180 + 4, 4 + 4, 49, 23};
+// Line1: the rule under the weekday header.
+constexpr int kLine1Y = 64;
+constexpr int kLine1Left = 4;
+constexpr int kLine1Right = 236;
+
+constexpr int kHeadingLeftDefaultTop = 64;  // heading 0 never moves
+
+DesignRect ToDesign(const CellRect& r) { return DesignRect{r.left, r.top, r.width, r.height}; }
+
+std::wstring W(std::u16string_view text) { return win::Wide(text); }
+
+}  // namespace
+
+bool Form1::Load() {
+  dpi_ = win::SystemDpi();
+  const SIZE outer = win::OuterSizeForClient(win::Scale(kClientWidth, dpi_), win::Scale(kClientHeight, dpi_),
+                                             kFormStyle, kFormExStyle, dpi_);
+  // Design position: the top right corner of the work area, where a desk
+  // calendar stays out of the way.
+  RECT work{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+  const int x = work.right - outer.cx - win::Scale(16, dpi_);
+  const int y = work.top + win::Scale(16, dpi_);
+  HICON icon = LoadIconW(Instance(), MAKEINTRESOURCEW(1));
+  if (!icon) icon = LoadIconW(nullptr, IDI_APPLICATION);
+  if (!CreateTopLevel(kFormExStyle, kFormStyle, W(kMainCaption), x, y, outer.cx, outer.cy, nullptr, icon)) {
+    return false;
+  }
+  dpi_ = win::WindowDpi(hwnd());
+  CreateFonts();
+  CreateControls();
+  Layout();
+  Form_Load();
+  return true;
+}
+
+void Form1::Show() {
+  ShowWindow(hwnd(), SW_SHOWNORMAL);
+  UpdateWindow(hwnd());
+}
+
+void Form1::Unload() {
+  if (!hwnd()) return;
+  Form_Unload();
+  DestroyWindow(hwnd());
+}
+
+void Form1::CreateFonts() {
+  fontWindow_ = win::CreateDesignFont(win::kGothicFace, 975, false, false, win::kShiftJisCharset, dpi_);
+  fontCell_ = win::CreateDesignFont(win::kGothicFace, 1200, true, false, win::kShiftJisCharset, dpi_);
+  fontCellMemo_ = win::CreateDesignFont(win::kGothicFace, 1200, true, true, win::kShiftJisCharset, dpi_);
+  fontHeading_ = win::CreateDesignFont(win::kGothicFace, 1200, false, true, win::kShiftJisCharset, dpi_);
+  fontHeadingChosen_ = win::CreateDesignFont(win::kGothicFace, 1200, true, true, win::kShiftJisCharset, dpi_);
+}
+
+void Form1::CreateControls() {
+  HWND h = hwnd();
+  constexpr DWORD kClip = WS_CLIPSIBLINGS | WS_VISIBLE;
+  // Creation order is the tab order: the year box first, then the month box.
+  Text1 = win::CreateChild(h, WC_EDITW, L"", kClip | WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE,
+                           TextId(1), kText1, dpi_);
+  Text2 = win::CreateChild(h, WC_EDITW, L"", kClip | WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE,
+                           TextId(2), kText2, dpi_);
+  SendMessageW(Text1, EM_SETLIMITTEXT, 4, 0);
+  SendMessageW(Text2, EM_SETLIMITTEXT, 2, 0);
+  Command1 = win::CreateChild(h, WC_BUTTONW, W(kUpdateCaption).c_str(),
+                              kClip | WS_TABSTOP | BS_DEFPUSHBUTTON, 0, CommandId(1), kCommand1, dpi_);
+  Command2 = win::CreateChild(h, WC_BUTTONW, L"", kClip | WS_TABSTOP | BS_PUSHBUTTON, 0, CommandId(2), kCommand2, dpi_);
+  Command3 = win::CreateChild(h, WC_BUTTONW, L"", kClip | WS_TABSTOP | BS_PUSHBUTTON, 0, CommandId(3), kCommand3, dpi_);
+  Command4 = win::CreateChild(h, WC_BUTTONW, L"", kClip | WS_TABSTOP | BS_PUSHBUTTON, 0, CommandId(4), kCommand4, dpi_);
+  Label2 = win::CreateChild(h, WC_STATICW, W(kYearLabel).c_str(), kClip, 0, LabelId(2), kLabel2, dpi_);
+  Label3 = win::CreateChild(h, WC_STATICW, W(kMonthLabel).c_str(), kClip, 0, LabelId(3), kLabel3, dpi_);
+  // Frames go below their buttons in the z-order.
+  Frame3 = win::CreateChild(h, WC_BUTTONW, L"", kClip | BS_GROUPBOX, 0, FrameId(3), kFrame3, dpi_);
+  Frame2 = win::CreateChild(h, WC_BUTTONW, L"", kClip | BS_GROUPBOX, 0, FrameId(2), kFrame2, dpi_);
+  Frame1 = win::CreateChild(h, WC_BUTTONW, L"", kClip | BS_GROUPBOX, 0, FrameId(1), kFrame1, dpi_);
+
+  for (int i = 0; i < kGridCells; ++i) {
+    Label4[i] = win::CreateChild(h, WC_STATICW, W(grid_.cells[i].caption).c_str(), kClip | SS_NOTIFY, 0,
+                                 Label4Id(i), ToDesign(CellGeometry(i)), dpi_);
+  }
+  for (int i = 0; i < 3; ++i) {
+    Label6[i] = win::CreateChild(h, WC_STATICW, L"", kClip | SS_NOTIFY, 0, Label6Id(i),
+                                 ToDesign(HeadingGeometry(i, kHeadingLeftDefaultTop)), dpi_);
+  }
+  List1 = win::CreateChild(h, WC_LISTBOXW, L"", WS_CLIPSIBLINGS | LBS_NOINTEGRALHEIGHT, 0, ListId(1),
+                           DesignRect{0, 0, 10, 10}, dpi_);
+  StatusBar1 = CreateWindowExW(0, STATUSCLASSNAMEW, L"", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, h,
+                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(kStatusBarId)), Instance(), nullptr);
+
+  for (HWND box : {Text1, Text2}) SetWindowSubclass(box, TextBoxProc, 1, reinterpret_cast<DWORD_PTR>(this));
+
+  tips_.Create(h);
+  tips_.Add(Command4, W(kTipMenuButton));
+  tips_.Add(Text1, W(kTipYearBox));
+  tips_.Add(Text2, W(kTipMonthBox));
+  tips_.Add(Command2, W(kTipMonthBack));
+  tips_.Add(Command3, W(kTipMonthForward));
+  tips_.Add(Command1, W(kTipUpdate));
+  for (int i = 7; i < kGridCells; ++i) tips_.Add(Label4[i], L"");
+  for (HWND heading : Label6) tips_.Add(heading, L"");
+}
+
+void Form1::Layout() {
+  for (HWND c : {Text1, Text2, Label2, Label3, Command1, Command2, Command3, Command4}) {
+    SendMessageW(c, WM_SETFONT, reinterpret_cast<WPARAM>(fontWindow_.get()), FALSE);
+  }
+  win::PlaceChild(Frame3, kFrame3, dpi_);
+  win::PlaceChild(Command4, kCommand4, dpi_);
+  win::PlaceChild(Text1, kText1, dpi_);
+  win::PlaceChild(Label2, kLabel2, dpi_);
+  win::PlaceChild(Text2, kText2, dpi_);
+  win::PlaceChild(Label3, kLabel3, dpi_);
+  win::PlaceChild(Frame2, kFrame2, dpi_);
+  win::PlaceChild(Command2, kCommand2, dpi_);
+  win::PlaceChild(Command3, kCommand3, dpi_);
+  win::PlaceChild(Frame1, kFrame1, dpi_);
+  win::PlaceChild(Command1, kCommand1, dpi_);
+  for (int i = 0; i < kGridCells; ++i) {
+    win::PlaceChild(Label4[i], ToDesign(CellGeometry(i)), dpi_);
+    HFONT font = grid_.cells[i].memo ? fontCellMemo_.get() : fontCell_.get();
+    SendMessageW(Label4[i], WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    shownMemo_[i] = grid_.cells[i].memo;
+  }
+  for (int i = 0; i < 3; ++i) {
+    const int top = i == 0 ? kHeadingLeftDefaultTop : grid_.headings[i].top;
+    win::PlaceChild(Label6[i], ToDesign(HeadingGeometry(i, top)), dpi_);
+    HFONT font = i == 1 ? fontHeadingChosen_.get() : fontHeading_.get();
+    SendMessageW(Label6[i], WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+  }
+  SendMessageW(StatusBar1, WM_SETFONT, reinterpret_cast<WPARAM>(fontWindow_.get()), FALSE);
+  SendMessageW(StatusBar1, WM_SIZE, 0, 0);
+  InvalidateRect(hwnd(), nullptr, TRUE);
+}
+
+// Checks the two boxes as the update does; shows the message and answers
+// true when one of them is out of range.
+bool Form1::RejectMonthInput() {
+  const MonthInput input = ValidateMonthInput(win::U16(win::GetText(Text1)), win::U16(win::GetText(Text2)));
+  if (input.error == MonthInputError::None) return false;
+  const auto& prompt = input.error == MonthInputError::Year ? kYearErrorPrompt : kMonthErrorPrompt;
+  win::ShowMessageBox(hwnd(), W(prompt), W(kStopTitle), MB_OK | MB_ICONSTOP);
+  return true;
+}
+
+void Form1::UpdateCalender() {
+  if (RejectMonthInput()) return;
+  const MonthInput input = ValidateMonthInput(win::U16(win::GetText(Text1)), win::U16(win::GetText(Text2)));
+  const int m2 = input.month;
+  const int m1 = m2 == 1 ? 12 : m2 - 1;
+  const int m3 = m2 == 12 ? 1 : m2 + 1;
+
+  // The rules of the three months stay in the work list for this build.
+  const std::vector<std::string> rules = RulesForMonths(Module1::strHolidayTable, m1, m2, m3);
+  SendMessageW(List1, LB_RESETCONTENT, 0, 0);
+  for (const std::string& rule : rules) {
+    SendMessageW(List1, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(win::WideAscii(rule).c_str()));
+  }
+  const std::string holidayKeys = HolidayKeyList(rules, m2, input.year);
+
+  BuildGrid(grid_, input.year, input.month, win::Today(), holidayKeys,
+            [](Date d) { return Module1::SetMemoMark(d); });
+  Module1::dCellDate = grid_.cellDate;
+  dShownMonth = grid_.shownMonth;
+  ShowGrid();
+
+  HWND focus = GetFocus();
+  if (focus == Text1) {
+    Text1_GotFocus();
+  } else if (focus == Text2) {
+    Text2_GotFocus();
+  }
+}
+
+void Form1::ShowGrid() {
+  for (int i = 7; i < kGridCells; ++i) {
+    const GridCell& cell = grid_.cells[i];
+    win::SetText(Label4[i], W(cell.caption));
+    if (shownMemo_[i] != cell.memo) {
+      SendMessageW(Label4[i], WM_SETFONT,
+                   reinterpret_cast<WPARAM>(cell.memo ? fontCellMemo_.get() : fontCell_.get()), FALSE);
+      shownMemo_[i] = cell.memo;
+    }
+    tips_.Update(Label4[i], W(cell.tooltip));
+    InvalidateRect(Label4[i], nullptr, TRUE);  // the colour may change alone
+  }
+  for (int i = 0; i < 3; ++i) {
+    const GridHeading& heading = grid_.headings[i];
+    win::SetText(Label6[i], W(heading.caption));
+    tips_.Update(Label6[i], W(heading.caption));
+    if (i > 0) win::PlaceChild(Label6[i], ToDesign(HeadingGeometry(i, heading.top)), dpi_);
+  }
+}
+
+void Form1::Command1_Click() { UpdateCalender(); }
+
+void Form1::ShowMonthOf(Date date) {
+  win::SetText(Text1, win::WideAscii(FormatDate(date, "yyyy")));
+  win::SetText(Text2, win::WideAscii(FormatDate(date, "mm")));
+  Command1_Click();
+}
+
+void Form1::Command2_Click() { ShowMonthOf(dShownMonth - 1); }
+
+void Form1::Command3_Click() { ShowMonthOf(dShownMonth + 31); }
+
+void Form1::OpenTodaysMonth() {
+  ShowMonthOf(win::Today());
+  SetFocus(Text1);
+}
+
+void Form1::Text1_GotFocus() { SendMessageW(Text1, EM_SETSEL, 0, -1); }
+void Form1::Text2_GotFocus() { SendMessageW(Text2, EM_SETSEL, 0, -1); }
+
+void Form1::StepYear(int delta) {
+  const double year = LeadingNumber(FormatDate(dShownMonth, "yyyy"));
+  win::SetText(Text1, win::WideAscii(FormatInt(static_cast<long long>(year) + delta)));
+  win::SetText(Text2, win::WideAscii(FormatDate(dShownMonth, "mm")));
+  Command1_Click();
+}
+
+void Form1::TextBox_KeyDown(HWND box, int KeyCode) {
+  switch (KeyCode) {
+    case VK_RETURN:
+      SendMessageW(box, EM_SETSEL, 0, -1);
+      break;
+    case VK_UP:
+      Command2_Click();
+      break;
+    case VK_DOWN:
+      Command3_Click();
+      break;
+    case VK_PRIOR:
+      StepYear(-1);
+      break;
+    case VK_NEXT:
+      StepYear(+1);
+      break;
+    case VK_F5:
+      ShowMonthOf(dShownMonth);
+      break;
+    default:
+      break;
+  }
+}
+
+void Form1::Text1_KeyDown(int KeyCode, int /*Shift*/) { TextBox_KeyDown(Text1, KeyCode); }
+void Form1::Text2_KeyDown(int KeyCode, int /*Shift*/) { TextBox_KeyDown(Text2, KeyCode); }
+
+LRESULT CALLBACK Form1::TextBoxProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                    DWORD_PTR refData) {
+  auto* self = reinterpret_cast<Form1*>(refData);
+  switch (msg) {
+    case WM_GETDLGCODE:
+      // Enter reaches the box itself, which selects its text and then presses
+      // the default button, in that order.
+      if (lParam && reinterpret_cast<MSG*>(lParam)->message == WM_KEYDOWN && wParam == VK_RETURN) {
+        return DefSubclassProc(hwnd, msg, wParam, lParam) | DLGC_WANTMESSAGE;
+      }
+      break;
+    case WM_KEYDOWN: {
+      const int shift = (GetKeyState(VK_SHIFT) < 0 ? 1 : 0) | (GetKeyState(VK_CONTROL) < 0 ? 2 : 0) |
+                        (GetKeyState(VK_MENU) < 0 ? 4 : 0);
+      switch (wParam) {
+        case VK_RETURN:
+        case VK_UP:
+        case VK_DOWN:
+        case VK_PRIOR:
+        case VK_NEXT:
+        case VK_F5:
+          if (hwnd == self->Text1) {
+            self->Text1_KeyDown(static_cast<int>(wParam), shift);
+          } else {
+            self->Text2_KeyDown(static_cast<int>(wParam), shift);
+          }
+          if (wParam == VK_RETURN) self->Command1_Click();
+          return 0;
+        default:
+          break;
+      }
+      break;
+    }
+    case WM_CHAR:
+      if (wParam == L'\r') return 0;  // a single-line box would beep
+      break;
+    case WM_SETFOCUS: {
+      LRESULT result = DefSubclassProc(hwnd, msg, wParam, lParam);
+      if (hwnd == self->Text1) {
+        self->Text1_GotFocus();
+      } else {
+        self->Text2_GotFocus();
+      }
+      return result;
+    }
+    case WM_NCDESTROY:
+      RemoveWindowSubclass(hwnd, TextBoxProc, 1);
+      break;
+    default:
+      break;
+  }
+  return DefSubclassProc(hwnd, msg, wParam, lParam);
+}
+
+HBRUSH Form1::OnCtlColorStatic(HDC dc, HWND control) {
+  const int id = GetDlgCtrlID(control);
+  COLORREF color = GetSysColor(COLOR_WINDOWTEXT);
+  if (id >= Label4Id(0) && id < Label4Id(kGridCells)) color = grid_.cells[id - Label4Id(0)].color;
+  SetTextColor(dc, color);
+  SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
+  return GetSysColorBrush(COLOR_BTNFACE);
+}
+
+void Form1::ShowMainWindow() {
+  SetWindowLongPtrW(hwnd(), GWL_EXSTYLE, GetWindowLongPtrW(hwnd(), GWL_EXSTYLE) | WS_EX_APPWINDOW);
+  ShowWindow(hwnd(), SW_SHOWNORMAL);
+  SetForegroundWindow(hwnd());
+}
+
+LRESULT Form1::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+  switch (msg) {
+    case WM_COMMAND:
+      switch (LOWORD(wParam)) {
+        case CommandId(1):
+          Command1_Click();
+          return 0;
+        case CommandId(2):
+          Command2_Click();
+          return 0;
+        case CommandId(3):
+          Command3_Click();
+          return 0;
+        case kCmdShowMain:
+          ShowMainWindow();
+          return 0;
+        default:
+          break;
+      }
+      break;
+    case DM_GETDEFID:
+      return MAKELRESULT(CommandId(1), DC_HASDEFID);
+    case WM_CTLCOLORSTATIC:
+      return reinterpret_cast<LRESULT>(OnCtlColorStatic(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam)));
+    case WM_PAINT: {
+      PAINTSTRUCT ps;
+      HDC dc = BeginPaint(hwnd(), &ps);
+      const int y = win::Scale(kLine1Y, dpi_);
+      HPEN pen = CreatePen(PS_SOLID, 1, GetSysColor(COLOR_WINDOWTEXT));
+      HGDIOBJ old = SelectObject(dc, pen);
+      MoveToEx(dc, win::Scale(kLine1Left, dpi_), y, nullptr);
+      LineTo(dc, win::Scale(kLine1Right, dpi_), y);
+      SelectObject(dc, old);
+      DeleteObject(pen);
+      EndPaint(hwnd(), &ps);
+      return 0;
+    }
+    case WM_DPICHANGED: {
+      dpi_ = HIWORD(wParam);
+      const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
+      SetWindowPos(hwnd(), nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                   suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+      CreateFonts();
+      Layout();
+      return 0;
+    }
+    case WM_CLOSE:
+      Unload();
+      return 0;
+    case WM_DESTROY:
+      if (endLoopOnDestroy) PostQuitMessage(0);
+      return 0;
+    default:
+      break;
+  }
+  return DefaultProc(msg, wParam, lParam);
+}
+
+}  // namespace mekuri

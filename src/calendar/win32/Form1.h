@@ -1,0 +1,95 @@
+#pragma once
+// The main window: the month strip (year and month boxes, update, back,
+// forward and menu buttons), the three-month grid and the status bar.
+#include <windows.h>
+
+#include <array>
+#include <string>
+
+#include "base/date.h"
+#include "calendar/grid_layout.h"
+#include "platform/win32/controls.h"
+#include "platform/win32/handles.h"
+#include "platform/win32/window.h"
+
+namespace mekuri {
+
+class Form1 : public win::Window {
+ public:
+  static constexpr int kClientWidth = 243;   // design client area, pixels at 96 DPI
+  static constexpr int kClientHeight = 610;
+
+  const wchar_t* FormName() const override { return L"Form1"; }
+
+  // Creates the window hidden and runs its load sequence.
+  bool Load();
+  void Show();
+  // The unload sequence, then the window goes away and the loop ends.
+  void Unload() override;
+
+  // Month strip and grid.
+  void UpdateCalender();
+  void Command1_Click();
+  void Command2_Click();
+  void Command3_Click();
+  void OpenTodaysMonth();
+  void Text1_GotFocus();
+  void Text2_GotFocus();
+  void Text1_KeyDown(int KeyCode, int Shift);
+  void Text2_KeyDown(int KeyCode, int Shift);
+
+  Date dShownMonth;
+  Date dToday;
+
+  const Grid& grid() const { return grid_; }
+  // The process ends when the main window is gone (off in tests).
+  bool endLoopOnDestroy = false;
+
+  // Controls, named as the window's design names them.
+  HWND Text1 = nullptr;
+  HWND Text2 = nullptr;
+  HWND Label2 = nullptr;
+  HWND Label3 = nullptr;
+  HWND Frame1 = nullptr;
+  HWND Frame2 = nullptr;
+  HWND Frame3 = nullptr;
+  HWND Command1 = nullptr;
+  HWND Command2 = nullptr;
+  HWND Command3 = nullptr;
+  HWND Command4 = nullptr;
+  std::array<HWND, kGridCells> Label4{};
+  std::array<HWND, 3> Label6{};
+  HWND List1 = nullptr;
+  HWND StatusBar1 = nullptr;
+
+ protected:
+  LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
+
+ private:
+  void Form_Load();
+  void Form_Unload();
+  void CreateControls();
+  void Layout();
+  void CreateFonts();
+  void ShowGrid();
+  void TextBox_KeyDown(HWND box, int KeyCode);
+  void StepYear(int delta);
+  void ShowMonthOf(Date date);
+  void ShowMainWindow();
+  bool RejectMonthInput();
+  HBRUSH OnCtlColorStatic(HDC dc, HWND control);
+  static LRESULT CALLBACK TextBoxProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam,
+                                      UINT_PTR id, DWORD_PTR refData);
+
+  Grid grid_ = InitialGrid();
+  UINT dpi_ = 96;
+  win::ToolTips tips_;
+  win::UniqueFont fontWindow_;
+  win::UniqueFont fontCell_;
+  win::UniqueFont fontCellMemo_;
+  win::UniqueFont fontHeading_;
+  win::UniqueFont fontHeadingChosen_;
+  std::array<bool, kGridCells> shownMemo_{};
+};
+
+}  // namespace mekuri

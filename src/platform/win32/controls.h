@@ -1,0 +1,41 @@
+#pragma once
+// Child controls placed by the 96-DPI design, their fonts and their tooltips.
+#include <windows.h>
+
+#include <string>
+
+#include "platform/win32/handles.h"
+#include "platform/win32/window.h"
+
+namespace mekuri::win {
+
+// A rectangle of the design, in pixels at 96 DPI.
+struct DesignRect {
+  int x, y, width, height;
+};
+
+HWND CreateChild(HWND parent, const wchar_t* className, const wchar_t* text, DWORD style,
+                 DWORD exStyle, int id, DesignRect rect, UINT dpi);
+void PlaceChild(HWND child, DesignRect rect, UINT dpi);
+
+// A font of the design: size in hundredths of a point (975 = 9.75 pt).
+UniqueFont CreateDesignFont(const wchar_t* face, int hundredthsOfPoint, bool bold, bool underline,
+                            BYTE charset, UINT dpi);
+
+inline constexpr wchar_t kGothicFace[] = L"ＭＳ ゴシック";
+inline constexpr BYTE kShiftJisCharset = SHIFTJIS_CHARSET;
+
+// One tooltip control per window, with one tool per control.
+class ToolTips {
+ public:
+  void Create(HWND owner);
+  void Add(HWND control, const std::wstring& text);
+  void Update(HWND control, const std::wstring& text);
+  HWND hwnd() const { return tip_; }
+
+ private:
+  HWND owner_ = nullptr;
+  HWND tip_ = nullptr;
+};
+
+}  // namespace mekuri::win

@@ -1,0 +1,25 @@
+#pragma once
+// The core keeps UI text as UTF-16 (std::u16string); Windows takes wchar_t,
+// which is the same 16-bit unit there.
+#include <windows.h>
+
+#include <string>
+#include <string_view>
+
+namespace mekuri::win {
+
+static_assert(sizeof(wchar_t) == sizeof(char16_t));
+
+inline std::wstring Wide(std::u16string_view text) {
+  return std::wstring(reinterpret_cast<const wchar_t*>(text.data()), text.size());
+}
+inline std::u16string U16(std::wstring_view text) {
+  return std::u16string(reinterpret_cast<const char16_t*>(text.data()), text.size());
+}
+inline std::wstring WideAscii(std::string_view ascii) { return std::wstring(ascii.begin(), ascii.end()); }
+
+// The whole text of a window or control.
+std::wstring GetText(HWND hwnd);
+void SetText(HWND hwnd, std::wstring_view text);
+
+}  // namespace mekuri::win

@@ -1,0 +1,147 @@
+#include "platform/win32/window.h"
+
+#include <algorithm>
+
+namespace mekuri::win {
+namespace {
+
+std::vector<Window*>& LoadedList() {
+  static std::vector<Window*> loaded;
+  return loaded;
+}
+
+constexpr wchar_t kClassPrefix[] = L"Mekurinote.";
+
+template <typename F>
+F LoadUser32(const char* name) {
+  static HMODULE user32 = GetModuleHandleW(L"user32.dll");
+  return user32 ? reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(user32, name))) : nullptr;
+}
+
+}  // namespace
+
+Window::~Window() {
+  if (hwnd_) {
+    // The object goes first: unbind it so late messages reach no dead object.
+    SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
+    HWND h = hwnd_;
+    hwnd_ = nullptr;
+    auto& loaded = LoadedList();
+    loaded.erase(std::remove(loaded.begin(), loaded.end(), this), loaded.end());
+    DestroyWindow(h);
+  }
+}
+
+const std::vector<Window*>& Window::Loaded() { return LoadedList(); }
+
+HINSTANCE Window::Instance() { return GetModuleHandleW(nullptr); }
+
+bool Window::CreateTopLevel(DWORD exStyle, DWORD style, const std::wstring& caption, int x, int y,
+                            int width, int height, HWND owner, HICON icon) {
+  const std::wstring className = std::wstring(kClassPrefix) + FormName();
+  WNDCLASSEXW existing{sizeof(existing)};
+  if (!GetClassInfoExW(Instance(), className.c_str(), &existing)) {
+    WNDCLASSEXW wc{sizeof(wc)};
+    wc.style = CS_DBLCLKS;
+    wc.lpfnWndProc = StaticProc;
+    wc.hInstance = Instance();
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    wc.lpszClassName = className.c_str();
+    wc.hIcon = icon;
+    wc.hIconSm = icon;
+    if (!RegisterClassExW(&wc)) return false;
+  }
+  return CreateWindowExW(exStyle, className.c_str(), caption.c_str(), style, x, y, width, height,
+                         owner, nullptr, Instance(), this) != nullptr;
+}
+
+LRESULT Window::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+  return DefaultProc(msg, wParam, lParam);
+}
+
+LRESULT CALLBACK Window::StaticProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  Window* self = nullptr;
+  if (msg == WM_NCCREATE) {
+    self = static_cast<Window*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+    self->hwnd_ = hwnd;
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    LoadedList().push_back(self);
+  } else {
+    self = reinterpret_cast<Window*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  }
+  if (!self) return DefWindowProcW(hwnd, msg, wParam, lParam);
+  if (msg == WM_NCDESTROY) {
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+    LRESULT result = self->HandleMessage(msg, wParam, lParam);
+    self->hwnd_ = nullptr;
+    auto& loaded = LoadedList();
+    loaded.erase(std::remove(loaded.begin(), loaded.end(), self), loaded.end());
+    self->OnDestroyed();
+    return result;
+  }
+  return self->HandleMessage(msg, wParam, lParam);
+}
+
+UINT WindowDpi(HWND hwnd) {
+  using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
+  static auto getDpiForWindow = LoadUser32<GetDpiForWindowFn>("GetDpiForWindow");
+  UINT dpi = (getDpiForWindow && hwnd) ? getDpiForWindow(hwnd) : 0;
+  return dpi ? dpi : SystemDpi();
+}
+
+UINT SystemDpi() {
+  using GetDpiForSystemFn = UINT(WINAPI*)();
+  static auto getDpiForSystem = LoadUser32<GetDpiForSystemFn>("GetDpiForSystem");
+  if (getDpiForSystem) {
+    if (UINT dpi = getDpiForSystem()) return dpi;
+  }
+  HDC dc = GetDC(nullptr);
+  int dpi = dc ? GetDeviceCaps(dc, LOGPIXELSX) : 96;
+  if (dc) ReleaseDC(nullptr, dc);
+  return dpi > 0 ? static_cast<UINT>(dpi) : 96;
+}
+
+SIZE OuterSizeForClient(int clientWidth, int clientHeight, DWORD style, DWORD exStyle, UINT dpi) {
+  using AdjustForDpiFn = BOOL(WINAPI*)(LPRECT, DWORD, BOOL, DWORD, UINT);
+  static auto adjustForDpi = LoadUser32<AdjustForDpiFn>("AdjustWindowRectExForDpi");
+  RECT rc{0, 0, clientWidth, clientHeight};
+  if (!adjustForDpi || !adjustForDpi(&rc, style, FALSE, exStyle, dpi)) {
+    AdjustWindowRectEx(&rc, style, FALSE, exStyle);
+  }
+  return SIZE{rc.right - rc.left, rc.bottom - rc.top};
+}
+
+bool TranslateDialogKeys(MSG& msg) {
+  if (msg.message < WM_KEYFIRST || msg.message > WM_KEYLAST || !msg.hwnd) return false;
+  HWND root = GetAncestor(msg.hwnd, GA_ROOT);
+  if (!root) return false;
+  const auto& loaded = LoadedList();
+  const bool ours = std::any_of(loaded.begin(), loaded.end(), [root](Window* w) { return w->hwnd() == root; });
+  return ours && IsDialogMessageW(root, &msg);
+}
+
+int RunMessageLoop() {
+  MSG msg;
+  while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+    if (TranslateDialogKeys(msg)) continue;
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
+  return static_cast<int>(msg.wParam);
+}
+
+void PumpMessages() {
+  MSG msg;
+  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    if (msg.message == WM_QUIT) {
+      PostQuitMessage(static_cast<int>(msg.wParam));
+      return;
+    }
+    if (TranslateDialogKeys(msg)) continue;
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
+}
+
+}  // namespace mekuri::win

@@ -1,0 +1,65 @@
+#pragma once
+// One object per window. The class is registered once as "Mekurinote." plus
+// the form's name; the static procedure binds the object on WM_NCCREATE and
+// every message then goes to HandleMessage. Loaded windows are kept in load
+// order, which is the collection the program walks to close them in bulk.
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace mekuri::win {
+
+class Window {
+ public:
+  Window() = default;
+  Window(const Window&) = delete;
+  Window& operator=(const Window&) = delete;
+  virtual ~Window();
+
+  HWND hwnd() const { return hwnd_; }
+  // "Form1", "Form2", ...: the name the program uses to find windows.
+  virtual const wchar_t* FormName() const = 0;
+
+  // The loaded windows of the program, in the order they were created.
+  static const std::vector<Window*>& Loaded();
+
+  static HINSTANCE Instance();
+
+  // Closes the window the way the program unloads it; a window may refuse.
+  virtual void Unload() {
+    if (hwnd_) DestroyWindow(hwnd_);
+  }
+
+ protected:
+  // Registers the class (once) and creates the window; false on failure.
+  bool CreateTopLevel(DWORD exStyle, DWORD style, const std::wstring& caption, int x, int y,
+                      int width, int height, HWND owner, HICON icon = nullptr);
+  virtual LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
+  LRESULT DefaultProc(UINT msg, WPARAM wParam, LPARAM lParam) {
+    return DefWindowProcW(hwnd_, msg, wParam, lParam);
+  }
+  // Called after WM_NCDESTROY, when the handle is gone.
+  virtual void OnDestroyed() {}
+
+ private:
+  static LRESULT CALLBACK StaticProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+  HWND hwnd_ = nullptr;
+};
+
+// The DPI of a window, 96 where the system cannot tell.
+UINT WindowDpi(HWND hwnd);
+UINT SystemDpi();
+// A length of the 96-DPI design at the given DPI.
+inline int Scale(int designPixels, UINT dpi) { return MulDiv(designPixels, static_cast<int>(dpi), 96); }
+// Outer window size for a client area, for the style and DPI.
+SIZE OuterSizeForClient(int clientWidth, int clientHeight, DWORD style, DWORD exStyle, UINT dpi);
+
+// The message loop of the user-interface thread: every window of the
+// program gets dialog keyboard handling (Tab, Enter, Esc, Alt+letter).
+int RunMessageLoop();
+// Handles the messages waiting now, the same way (tests and modal waits).
+void PumpMessages();
+bool TranslateDialogKeys(MSG& msg);
+
+}  // namespace mekuri::win

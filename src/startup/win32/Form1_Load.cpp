@@ -1,0 +1,70 @@
+// The two ends of the main window's life that use the settings file: the
+// load places the window and builds the first months; the unload closes
+// every other window and writes the position and the switches back.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <algorithm>
+
+#include "calendar/calendar_texts.h"
+#include "calendar/win32/Form1.h"
+#include "platform/win32/clock.h"
+#include "platform/win32/text.h"
+#include "startup/settings.h"
+#include "startup/win32/Module1.h"
+
+namespace mekuri {
+namespace {
+
+double TwipsPerPixel() { return 1440.0 / static_cast<double>(win::SystemDpi()); }
+
+}  // namespace
+
+void Form1::Form_Load() {
+  const DateTime now = win::Now();
+  dShownMonth = now.date;
+  dToday = now.date;
+  win::SetText(Text1, win::WideAscii(FormatDate(now.date, "yyyy")));
+  win::SetText(Text2, win::WideAscii(FormatDate(now.date, "mm")));
+  win::SetText(hwnd(), win::Wide(kMainCaption));
+
+  RECT outer{};
+  GetWindowRect(hwnd(), &outer);
+  int panel = outer.right - outer.left;
+  SendMessageW(StatusBar1, SB_SETPARTS, 1, reinterpret_cast<LPARAM>(&panel));
+
+  dShownMonth = DateFromYmd(ToYmd(dShownMonth).year, ToYmd(dShownMonth).month, 1);
+
+  const double tpp = TwipsPerPixel();
+  const int screenW = static_cast<int>(GetSystemMetrics(SM_CXSCREEN) * tpp);
+  const int screenH = static_cast<int>(GetSystemMetrics(SM_CYSCREEN) * tpp);
+  const auto left = ReadSavedEdge(Module1::strIniFile, kKeyStartX, screenW);
+  const auto top = ReadSavedEdge(Module1::strIniFile, kKeyStartY, screenH);
+  if (left || top) {
+    const int x = left ? static_cast<int>(*left / tpp) : outer.left;
+    const int y = top ? static_cast<int>(*top / tpp) : outer.top;
+    SetWindowPos(hwnd(), nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+
+  Command1_Click();
+}
+
+void Form1::Form_Unload() {
+  // Every other window goes first; each runs its own unload. A window that
+  // stays after being asked is left behind rather than asked forever.
+  while (Window::Loaded().size() > 1) {
+    const auto& loaded = Window::Loaded();
+    Window* other = loaded[0] == this ? loaded[1] : loaded[0];
+    other->Unload();
+    const auto& after = Window::Loaded();
+    if (std::find(after.begin(), after.end(), other) != after.end()) break;
+  }
+
+  RECT rc{};
+  GetWindowRect(hwnd(), &rc);
+  const double tpp = TwipsPerPixel();
+  WriteExitSettings(Module1::strIniFile, static_cast<float>(rc.left * tpp), static_cast<float>(rc.top * tpp),
+                    Switches{Module1::EveryHour, Module1::EveryHourBeep, Module1::HidingCheck});
+}
+
+}  // namespace mekuri

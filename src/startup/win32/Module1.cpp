@@ -1,0 +1,128 @@
+#include "startup/win32/Module1.h"
+
+#include <commctrl.h>
+
+#include <memory>
+#include <vector>
+
+#include "calendar/calendar_texts.h"
+#include "calendar/win32/Form1.h"
+#include "memo/memo_store.h"
+#include "platform/win32/text.h"
+#include "platform/win32/window.h"
+#include "shell/commands.h"
+#include "startup/settings.h"
+
+namespace mekuri::Module1 {
+
+std::wstring strAppPath;
+std::filesystem::path strIniFile;
+std::filesystem::path strDatFile;
+HolidayTable strHolidayTable;
+bool EveryHour = true;
+bool EveryHourBeep = true;
+bool HidingCheck = true;
+bool fStartupFinished = false;
+bool fExiting = false;
+std::array<Date, kGridCells> dCellDate{};
+
+namespace {
+
+std::unique_ptr<Form1>& MainFormSlot() {
+  static std::unique_ptr<Form1> form;
+  return form;
+}
+
+std::wstring ProgramFolder() {
+  std::wstring path(MAX_PATH, L'\0');
+  for (;;) {
+    DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    if (n == 0) return L".\\";
+    if (n < path.size()) {
+      path.resize(n);
+      break;
+    }
+    path.resize(path.size() * 2);
+  }
+  return path.substr(0, path.find_last_of(L'\\') + 1);
+}
+
+std::wstring UserName() {
+  std::wstring name(257, L'\0');
+  DWORD size = static_cast<DWORD>(name.size());
+  if (!GetUserNameW(name.data(), &size)) return L"";
+  name.resize(wcsnlen(name.c_str(), name.size()));
+  return name;
+}
+
+}  // namespace
+
+Form1* MainForm() { return MainFormSlot().get(); }
+
+void PrependParentToPath() {
+  // The buffer grows to whatever length PATH has, so a long PATH is kept whole.
+  std::wstring old;
+  DWORD need = GetEnvironmentVariableW(L"PATH", nullptr, 0);
+  if (need > 0) {
+    old.assign(need, L'\0');
+    DWORD got = GetEnvironmentVariableW(L"PATH", old.data(), need);
+    old.resize(got < need ? got : 0);
+  }
+  SetEnvironmentVariableW(L"PATH", (L"..\\;" + old).c_str());
+}
+
+void PrepareModule(const std::wstring& appPath, const std::wstring& userName) {
+  strAppPath = appPath;
+  if (strAppPath.empty() || strAppPath.back() != L'\\') strAppPath += L'\\';
+  strIniFile = std::filesystem::path(strAppPath + L"Mekurinote.ini");
+  strDatFile = std::filesystem::path(strAppPath + L"Mekurinote_" + userName + L".dat");
+  strHolidayTable = LoadHolidayTable(strIniFile);
+  const Switches switches = ReadSwitches(strIniFile);
+  EveryHour = switches.everyHour;
+  EveryHourBeep = switches.everyHourBeep;
+  HidingCheck = switches.hidingCheck;
+}
+
+bool HandOverToRunningCopy() {
+  HWND running = FindWindowW(nullptr, win::Wide(kMainCaption).c_str());
+  if (!running) return false;
+  // Let the running copy come to the front; the user started us, so we may pass that on.
+  DWORD pid = 0;
+  GetWindowThreadProcessId(running, &pid);
+  AllowSetForegroundWindow(pid);
+  PostMessageW(running, WM_COMMAND, kCmdShowMain, 0);
+  return true;
+}
+
+Form1* LoadMainForm() {
+  auto& slot = MainFormSlot();
+  slot = std::make_unique<Form1>();
+  if (!slot->Load()) {
+    slot.reset();
+    return nullptr;
+  }
+  return slot.get();
+}
+
+void UnloadMainForm() { MainFormSlot().reset(); }
+
+bool SetMemoMark(Date d) { return MemoPresent(strDatFile, d); }
+
+int Main() {
+  INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_STANDARD_CLASSES | ICC_BAR_CLASSES | ICC_WIN95_CLASSES};
+  InitCommonControlsEx(&icc);
+
+  PrependParentToPath();
+  PrepareModule(ProgramFolder(), UserName());
+  if (HandOverToRunningCopy()) return 0;
+
+  Form1* form = LoadMainForm();
+  if (!form) return 1;
+  form->Show();
+  fStartupFinished = true;
+  const int code = win::RunMessageLoop();
+  UnloadMainForm();
+  return code;
+}
+
+}  // namespace mekuri::Module1

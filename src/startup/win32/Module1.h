@@ -1,0 +1,57 @@
+#pragma once
+// The program's shared module: the state that start-up sets and every window
+// reads, and the start-up procedure itself.
+#include <windows.h>
+
+#include <array>
+#include <filesystem>
+#include <string>
+
+#include "base/date.h"
+#include "calendar/grid_layout.h"
+#include "calendar/holidays.h"
+
+namespace mekuri {
+
+class Form1;
+
+namespace Module1 {
+
+extern std::wstring strAppPath;           // the program's folder, ending in "\"
+extern std::filesystem::path strIniFile;  // settings file
+extern std::filesystem::path strDatFile;  // this user's memo file
+extern HolidayTable strHolidayTable;
+extern bool EveryHour;
+extern bool EveryHourBeep;
+extern bool HidingCheck;
+extern bool fStartupFinished;
+extern bool fExiting;
+extern std::array<Date, kGridCells> dCellDate;
+
+// The main window, once start-up has loaded it.
+Form1* MainForm();
+
+// Steps that need no window: folder, PATH, user name, file paths, holiday
+// table and switches. `appPath` is the program's folder.
+void PrepareModule(const std::wstring& appPath, const std::wstring& userName);
+
+// "..\;" in front of the process's PATH, for this process and its children.
+void PrependParentToPath();
+
+// The single-instance rule: when a window captioned "めくりノート" exists,
+// ask it to show itself and answer true (this copy must end).
+bool HandOverToRunningCopy();
+
+// Loads and shows the main window.
+Form1* LoadMainForm();
+// Ends the main window's life (tests load it again with other settings).
+void UnloadMainForm();
+
+// The whole start-up, then the message loop; the process's exit code.
+int Main();
+
+// The presence probe the grid makes for every filled day cell.
+bool SetMemoMark(Date d);
+
+}  // namespace Module1
+}  // namespace mekuri

@@ -1,0 +1,87 @@
+// Looks at and pokes the running program from another process, as another
+// program on the desktop would. Used by the end-to-end scripts:
+//   e2e_driver wait CAPTION MS       window captioned CAPTION exists within MS
+//   e2e_driver visible CAPTION       exit 0 when it is visible
+//   e2e_driver hide CAPTION          hide it
+//   e2e_driver close CAPTION         post WM_CLOSE
+//   e2e_driver count CLASS           print how many top-level windows have CLASS
+//   e2e_driver text CAPTION ID       print the text of child ID (UTF-8)
+//   e2e_driver rect CAPTION          print "left top right bottom" of the window
+//   e2e_driver point CAPTION ID      print the screen "x y" of the centre of child ID
+#include <windows.h>
+
+#include <cstdio>
+#include <string>
+
+namespace {
+
+HWND Find(const wchar_t* caption) { return FindWindowW(nullptr, caption); }
+
+void PrintUtf8(const std::wstring& text) {
+  int n = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+  std::string out(n, '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), out.data(), n, nullptr, nullptr);
+  std::fwrite(out.data(), 1, out.size(), stdout);
+  std::fputc('\n', stdout);
+}
+
+struct CountArgs {
+  const wchar_t* cls;
+  int count;
+};
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  if (argc < 3) return 2;
+  const std::wstring cmd = argv[1];
+  if (cmd == L"wait") {
+    const DWORD limit = argc > 3 ? static_cast<DWORD>(_wtoi(argv[3])) : 10000;
+    const DWORD start = GetTickCount();
+    while (!Find(argv[2])) {
+      if (GetTickCount() - start > limit) return 1;
+      Sleep(50);
+    }
+    return 0;
+  }
+  if (cmd == L"count") {
+    CountArgs args{argv[2], 0};
+    EnumWindows([](HWND w, LPARAM p) -> BOOL {
+      auto* a = reinterpret_cast<CountArgs*>(p);
+      wchar_t cls[128];
+      GetClassNameW(w, cls, 128);
+      if (lstrcmpW(cls, a->cls) == 0) ++a->count;
+      return TRUE;
+    }, reinterpret_cast<LPARAM>(&args));
+    std::printf("%d\n", args.count);
+    return 0;
+  }
+  HWND w = Find(argv[2]);
+  if (!w) return 1;
+  if (cmd == L"visible") return IsWindowVisible(w) ? 0 : 1;
+  if (cmd == L"hide") return ShowWindow(w, SW_HIDE), 0;
+  if (cmd == L"close") return PostMessageW(w, WM_CLOSE, 0, 0) ? 0 : 1;
+  if (cmd == L"rect") {
+    RECT rc{};
+    GetWindowRect(w, &rc);
+    std::printf("%ld %ld %ld %ld\n", rc.left, rc.top, rc.right, rc.bottom);
+    return 0;
+  }
+  if (cmd == L"point" && argc > 3) {
+    HWND child = GetDlgItem(w, _wtoi(argv[3]));
+    if (!child) return 1;
+    RECT rc{};
+    GetWindowRect(child, &rc);
+    std::printf("%ld %ld\n", (rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2);
+    return 0;
+  }
+  if (cmd == L"text" && argc > 3) {
+    HWND child = GetDlgItem(w, _wtoi(argv[3]));
+    if (!child) return 1;
+    wchar_t text[1024] = L"";
+    SendMessageW(child, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text));
+    PrintUtf8(text);
+    return 0;
+  }
+  return 2;
+}
