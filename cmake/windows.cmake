@@ -23,7 +23,7 @@ enable_language(RC)
 
 add_executable(Mekurinote WIN32 ${CMAKE_SOURCE_DIR}/src/startup/win32/main.cpp ${CMAKE_SOURCE_DIR}/res/Mekurinote.rc)
 target_compile_options(Mekurinote PRIVATE ${WIN_COMMON_FLAGS})
-target_link_options(Mekurinote PRIVATE -static -municode -mwindows)
+target_link_options(Mekurinote PRIVATE -static -s -municode -mwindows)
 target_link_libraries(Mekurinote PRIVATE mekuri_win)
 set_target_properties(Mekurinote PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${DIST_DIR})
 foreach(cfg IN ITEMS DEBUG RELEASE RELWITHDEBINFO MINSIZEREL)
@@ -39,7 +39,7 @@ add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM
 file(GLOB WIN_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win/*.cpp)
 add_executable(win_tests ${WIN_TEST_SOURCES})
 target_compile_options(win_tests PRIVATE ${WIN_COMMON_FLAGS})
-target_link_options(win_tests PRIVATE -static)
+target_link_options(win_tests PRIVATE -static -municode)
 target_link_libraries(win_tests PRIVATE mekuri_win gtest)
 add_test(NAME win_tests COMMAND win_tests --gtest_brief=1)
 set_tests_properties(win_tests PROPERTIES TIMEOUT 900)
@@ -68,3 +68,15 @@ endforeach()
 add_executable(e2e_driver ${CMAKE_SOURCE_DIR}/tests/e2e/driver/e2e_driver.cpp)
 target_compile_options(e2e_driver PRIVATE ${WIN_COMMON_FLAGS})
 target_link_options(e2e_driver PRIVATE -static -municode)
+
+# QzlCmn.dll, the cipher library the memo file relies on; the program loads
+# it at run time from its own folder.
+file(GLOB QZL_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/cipher/*.cpp)
+if(QZL_SOURCES)
+  add_library(QzlCmn SHARED ${QZL_SOURCES} ${CMAKE_SOURCE_DIR}/cipher/QzlCmn.def)
+  set_target_properties(QzlCmn PROPERTIES PREFIX "" OUTPUT_NAME QzlCmn
+    RUNTIME_OUTPUT_DIRECTORY ${DIST_DIR} RUNTIME_OUTPUT_DIRECTORY_RELEASE ${DIST_DIR}
+    RUNTIME_OUTPUT_DIRECTORY_DEBUG ${DIST_DIR})
+  target_link_options(QzlCmn PRIVATE -static -s -Wl,--kill-at)
+  target_link_libraries(QzlCmn PRIVATE bcrypt)
+endif()

@@ -58,7 +58,26 @@ class Converter {
 };
 
 bool IsLeadByte(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
-bool IsTrailByte(unsigned char b) { return b >= 0x40 && b <= 0xFC && b != 0x7F; }
+
+// Single bytes that Windows' table maps, both ways, and glibc's does not.
+constexpr struct {
+  unsigned char byte;
+  char16_t unit;
+} kSingleByteExtras[] = {{0x80, 0x0080}, {0xA0, 0xF8F0}, {0xFD, 0xF8F1}, {0xFE, 0xF8F2}, {0xFF, 0xF8F3}};
+
+char16_t ExtraUnit(unsigned char b) {
+  for (const auto& extra : kSingleByteExtras) {
+    if (extra.byte == b) return extra.unit;
+  }
+  return 0;
+}
+
+char ExtraByte(char16_t unit) {
+  for (const auto& extra : kSingleByteExtras) {
+    if (extra.unit == unit) return static_cast<char>(extra.byte);
+  }
+  return 0;
+}
 
 }  // namespace
 
@@ -67,37 +86,33 @@ std::string ToCp932(std::u16string_view text) {
   out.reserve(text.size() * 2);
   Converter encode("CP932", Utf16Name());
   Converter decode(Utf16Name(), "CP932");
-  for (size_t i = 0; i < text.size();) {
-    const char16_t unit = text[i];
+  for (const char16_t unit : text) {
     if (unit < 0x80) {
       out += static_cast<char>(unit);
-      ++i;
       continue;
     }
-    size_t units = 1;
-    if (unit >= 0xD800 && unit <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
-        text[i + 1] <= 0xDFFF) {
-      units = 2;
+    if (const char extra = ExtraByte(unit)) {
+      out += extra;
+      continue;
     }
     // glibc maps some characters to look-alikes (U+301C to 81 60, U+00A5 to
     // 5C); Windows without best fit does not, so only a character that comes
-    // back unchanged counts as representable.
+    // back unchanged counts as representable. Windows converts unit by unit,
+    // so each half of a surrogate pair becomes its own "?".
     char bytes[8];
     size_t count = 0;
     char16_t back[4];
     size_t backBytes = 0;
     const bool same =
-        encode.ok() && decode.ok() &&
-        encode.Whole(text.data() + i, units * sizeof(char16_t), bytes, sizeof bytes, count) &&
-        count > 0 &&
+        encode.ok() && decode.ok() && !(unit >= 0xD800 && unit <= 0xDFFF) &&
+        encode.Whole(&unit, sizeof unit, bytes, sizeof bytes, count) && count > 0 &&
         decode.Whole(bytes, count, reinterpret_cast<char*>(back), sizeof back, backBytes) &&
-        std::u16string_view(back, backBytes / sizeof(char16_t)) == text.substr(i, units);
+        backBytes == sizeof unit && back[0] == unit;
     if (same) {
       out.append(bytes, count);
     } else {
       out += '?';
     }
-    i += units;
   }
   return out;
 }
@@ -112,13 +127,16 @@ std::u16string FromCp932(std::string_view bytes) {
       i += decode.Run(bytes.data() + i, bytes.size() - i, out);
       if (i >= bytes.size()) break;
     }
-    // A lead byte takes its trail byte along when that byte could be one;
-    // either way the refused character becomes one mark.
     const auto b = static_cast<unsigned char>(bytes[i]);
-    const bool pair = IsLeadByte(b) && i + 1 < bytes.size() &&
-                      IsTrailByte(static_cast<unsigned char>(bytes[i + 1]));
+    if (b < 0x80 || ExtraUnit(b) != 0) {  // ASCII only gets here without iconv
+      out += b < 0x80 ? static_cast<char16_t>(b) : ExtraUnit(b);
+      ++i;
+      continue;
+    }
+    // A refused lead byte takes the next byte along unless that is a NUL, as
+    // Windows does; either way the refused character becomes one mark.
     out += kInvalidMark;
-    i += pair ? 2 : 1;
+    i += IsLeadByte(b) && i + 1 < bytes.size() && bytes[i + 1] != '\0' ? 2 : 1;
   }
   return out;
 }

@@ -59,6 +59,7 @@ struct Builder {
       const Date day = first + (i - 1);
       if (ToYmd(day).month != month) break;
       const int k = offset + i;
+      if (k >= kGridCells) break;  // only an unchecked year or month gets here
       GridCell& cell = grid.cells[k];
       cell.caption = Ascii(FormatDate(day, i < 10 ? " d" : "d"));
       grid.cellDate[k] = day;

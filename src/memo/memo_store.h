@@ -1,17 +1,70 @@
 #pragma once
 // The memo file: one INI section "Mekurinote", one enciphered memo per date
-// under its "yyyy/mm/dd" key.
+// under its "yyyy/mm/dd" key, and the common list under "Common000" onward.
+// Every memo passes through the cipher library in code page 932.
+#include <cstdint>
 #include <filesystem>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
 
 #include "base/date.h"
 
 namespace mekuri {
 
 inline constexpr const char* kMemoSection = "Mekurinote";
+// The longest memo the window saves, in UTF-16 units as the edit box counts.
+inline constexpr size_t kMemoMaxChars = 10000;
+
+// The cipher library's two entry points, as the library exports them:
+// (input, input length, output buffer, pointer to its capacity) -> 0 on success.
+using CipherCall = std::function<int32_t(const char* input, int32_t length, char* output, int32_t* capacity)>;
+struct CipherLibrary {
+  CipherCall encipher;
+  CipherCall decipher;
+  explicit operator bool() const { return encipher && decipher; }
+};
+
+// The output capacity the library is given for a plain text of `plainBytes`.
+int32_t EncipherCapacity(int32_t plainBytes);
+
+// nullopt when the library is missing or fails: the caller must not store it.
+std::optional<std::string> EncipherText(const CipherLibrary& cipher, std::u16string_view plainText);
+// "" when the library is missing or fails.
+std::u16string DecipherText(const CipherLibrary& cipher, std::string_view cipherText);
+
+std::string MemoKey(Date date);  // "yyyy/mm/dd"
 
 // The presence probe of a day cell: whether the memo file holds a non-empty
-// value under the date's key. Only presence is read (at most 3 bytes), never
-// deciphered; a missing file holds no memos.
+// value under the date's key. Only presence is read, never deciphered; a
+// missing file holds no memos.
 bool MemoPresent(const std::filesystem::path& datFile, Date date);
+
+std::u16string ReadMemoText(const std::filesystem::path& datFile, const CipherLibrary& cipher,
+                            std::string_view dateKey);
+
+enum class SaveResult { Saved, CipherFailed, WriteFailed };
+// Writes the memo, or removes the key when the text is empty. On failure the
+// stored memo stays as it was.
+SaveResult SaveMemoText(const std::filesystem::path& datFile, const CipherLibrary& cipher,
+                        std::string_view dateKey, std::u16string_view text);
+bool RemoveMemo(const std::filesystem::path& datFile, std::string_view dateKey);
+
+// "日" ... "土" for a "yyyy/mm/dd" text; "" when it is no date.
+std::u16string WeekdayChar(std::u16string_view dateText);
+
+// The memo keys dated before `today`, walking the file's lines in order and
+// stopping at the first memo-shaped line that is no real date.
+std::vector<std::string> PastMemoKeys(const std::string& fileBytes, Date today);
+// Removes every memo dated before today; the file is read whole first.
+void DeletePastMemos(const std::filesystem::path& datFile, Date today);
+
+// The dates of every memo in the file, ascending, for opening them all.
+std::vector<Date> AllMemoDates(const std::string& fileBytes);
+
+// The whole memo file ("" when it cannot be read).
+std::optional<std::string> ReadWholeFile(const std::filesystem::path& file);
 
 }  // namespace mekuri

@@ -18,13 +18,16 @@ TEST(Cp932Test, JapaneseTextRoundTrips) {
 TEST(Cp932Test, CharactersWithoutTheirOwnCodeBecomeQuestionMarks) {
   // U+301C and U+00A5 only have look-alikes in code page 932.
   EXPECT_EQ(ToCp932(u"a\u301Cb\u00A5c\u20AC"), "a?b?c?");
-  EXPECT_EQ(ToCp932(u"\U0001F600!"), "?!");  // one character, two units
+  EXPECT_EQ(ToCp932(u"\U0001F600a"), "??a");  // Windows converts unit by unit
   EXPECT_EQ(ToCp932(std::u16string(1, char16_t(0xD800)) + u"x"), "?x");
 }
 
 TEST(Cp932Test, InvalidBytesBecomeOneMarkEach) {
+  EXPECT_EQ(FromCp932("\x80\xA0\xFF"), u"\u0080\uF8F0\uF8F3");  // as Windows' table has them
+  EXPECT_EQ(ToCp932(u"\u0080\uF8F0\uF8F3"), "\x80\xA0\xFF");
   EXPECT_EQ(FromCp932("a\x85\x40" "b"), u"a\u30FBb");  // unassigned pair
-  EXPECT_EQ(FromCp932("\x81 z"), u"\u30FB z");         // lead byte, no trail
+  EXPECT_EQ(FromCp932("\x81 z"), u"\u30FBz");         // a lead byte takes any next byte
+  EXPECT_EQ(FromCp932("\x81\0z"s), u"\u30FB\0z"s);     // except a NUL
   EXPECT_EQ(FromCp932("ok\x82"), u"ok\u30FB");         // cut at the end
 }
 

@@ -1,0 +1,311 @@
+#include "platform/profile.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cstring>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+#include "platform/profile_document.h"
+#include "platform/profile_file.h"
+#include "platform/profile_testing.h"
+
+namespace mekuri::profile {
+
+namespace {
+
+using detail::Document;
+using detail::FileContent;
+using detail::FileStamp;
+using detail::Presence;
+using detail::ReplaceResult;
+
+std::atomic<bool> durable_writes{true};
+std::atomic<bool> stop_after_temp{false};
+std::atomic<uint64_t> file_reads{0};
+
+// The program's threads share one engine; the calls are short.
+std::mutex& EngineMutex() {
+  static std::mutex mutex;
+  return mutex;
+}
+
+const Document& NoFile() {
+  static const Document empty;
+  return empty;
+}
+
+// Section and key arguments lose their outer spaces, and only spaces.
+std::string_view WithoutSpaces(std::string_view name) {
+  while (!name.empty() && name.front() == ' ') name.remove_prefix(1);
+  while (!name.empty() && name.back() == ' ') name.remove_suffix(1);
+  return name;
+}
+
+std::string_view UpToNul(std::string_view text) { return text.substr(0, text.find('\0')); }
+
+// Parsed copies of the files used last. A copy answers only while the file's
+// stamp is what it was when the copy was read, and only once the stamp is old
+// enough that a change in the same tick of the file system's clock could not
+// hide behind it; until then the bytes are compared.
+class Cache {
+ public:
+  // The file as the disk holds it now; anything but kFile leaves doc alone.
+  Presence Current(const std::filesystem::path& file, const Document*& doc) {
+    FileStamp stamp;
+    Presence presence = detail::StatFile(file, stamp);
+    Entry* entry = Find(file);
+    if (presence != Presence::kFile) {
+      if (entry) Drop(entry);
+      return presence;
+    }
+    if (entry && entry->trusted && entry->stamp == stamp) {
+      entry->used = ++uses_;
+      doc = entry->doc.get();
+      return Presence::kFile;
+    }
+    const int64_t now = detail::Clock();
+    FileContent content;
+    ++file_reads;
+    presence = detail::ReadWholeFile(file, content);
+    if (presence != Presence::kFile) {
+      if (entry) Drop(entry);
+      return presence;
+    }
+    const bool trusted = Settled(content.stamp, content.settle, now);
+    if (entry && content.bytes == entry->doc->Bytes()) {
+      entry->stamp = content.stamp;
+      entry->settle = content.settle;
+      entry->trusted = trusted;
+    } else {
+      auto parsed = std::make_unique<Document>(std::move(content.bytes));
+      entry = &Slot(entry);
+      *entry = Entry{file.native(), content.stamp, std::move(parsed), content.settle, trusted, 0};
+    }
+    entry->used = ++uses_;
+    doc = entry->doc.get();
+    return Presence::kFile;
+  }
+
+  // After a write: the bytes written are what the file holds under the new
+  // stamp. They are compared once more before the stamp alone is trusted.
+  void Wrote(const std::filesystem::path& file, std::string bytes, const ReplaceResult& result) {
+    Entry* entry = Find(file);
+    if (!result.stamped) {
+      if (entry) Drop(entry);
+      return;
+    }
+    auto parsed = std::make_unique<Document>(std::move(bytes));
+    entry = &Slot(entry);
+    *entry = Entry{file.native(), result.stamp, std::move(parsed), result.settle, false, ++uses_};
+  }
+
+  void Forget(const std::filesystem::path& file) {
+    if (Entry* entry = Find(file)) Drop(entry);
+  }
+
+  void Clear() { entries_.clear(); }
+
+ private:
+  static constexpr size_t kMaxFiles = 4;
+
+  struct Entry {
+    std::filesystem::path::string_type key;
+    FileStamp stamp;
+    std::unique_ptr<const Document> doc;
+    int64_t settle = 0;
+    bool trusted = false;
+    uint64_t used = 0;
+  };
+
+  static bool Settled(const FileStamp& stamp, int64_t settle, int64_t now) {
+    return std::max(stamp.written, stamp.changed) + settle < now;
+  }
+
+  Entry* Find(const std::filesystem::path& file) {
+    for (Entry& entry : entries_) {
+      if (entry.key == file.native()) return &entry;
+    }
+    return nullptr;
+  }
+
+  void Drop(Entry* entry) { entries_.erase(entries_.begin() + (entry - entries_.data())); }
+
+  // The entry to fill for a file: its own, a new one, or the one used longest ago.
+  Entry& Slot(Entry* own) {
+    if (own) return *own;
+    if (entries_.size() < kMaxFiles) return entries_.emplace_back();
+    Entry* oldest = &entries_.front();
+    for (Entry& entry : entries_) {
+      if (entry.used < oldest->used) oldest = &entry;
+    }
+    return *oldest;
+  }
+
+  std::vector<Entry> entries_;
+  uint64_t uses_ = 0;
+};
+
+Cache& TheCache() {
+  static Cache cache;
+  return cache;
+}
+
+// A value or default into the buffer: at most cap - 1 bytes, never half of a
+// double-byte character, then a NUL.
+uint32_t CopyText(std::string_view text, char* buffer, uint32_t cap) {
+  size_t size = text.size();
+  if (size > cap - 1) size = detail::CharBoundaryAtOrBefore(text, cap - 1);
+  std::memcpy(buffer, text.data(), size);
+  buffer[size] = '\0';
+  return static_cast<uint32_t>(size);
+}
+
+std::string_view DefaultText(std::string_view def) {
+  while (!def.empty() && def.back() == ' ') def.remove_suffix(1);
+  return def;
+}
+
+// Names, each ending in a NUL, then one more NUL. A list that does not fit
+// is cut to cap - 2 bytes (no half characters) and closed with NULs.
+template <class NameAt>
+uint32_t CopyList(size_t count, NameAt name_at, char* buffer, uint32_t cap) {
+  uint64_t total = 0;
+  for (size_t i = 0; i < count; ++i) total += name_at(i).size() + 1;
+  if (total == 0 || cap < 3) {
+    std::memset(buffer, 0, std::min<uint32_t>(cap, total == 0 ? 1 : 2));
+    return 0;
+  }
+  const bool fits = total <= cap - 2;
+  const size_t limit = fits ? total : cap - 2;
+  size_t at = 0;
+  for (size_t i = 0; i < count && at < limit; ++i) {
+    const std::string_view name = name_at(i);
+    if (name.size() + 1 <= limit - at) {
+      std::memcpy(buffer + at, name.data(), name.size());
+      at += name.size();
+      buffer[at++] = '\0';
+    } else {
+      const size_t part = detail::CharBoundaryAtOrBefore(name, limit - at);
+      std::memcpy(buffer + at, name.data(), part);
+      at += part;
+      break;
+    }
+  }
+  if (fits) {
+    buffer[at] = '\0';
+  } else {
+    std::memset(buffer + at, 0, cap - at);
+  }
+  return static_cast<uint32_t>(at);
+}
+
+uint32_t Get(std::optional<std::string_view> section, std::optional<std::string_view> key,
+             std::string_view def, char* buffer, uint32_t cap, const std::filesystem::path& file) {
+  try {
+    std::lock_guard<std::mutex> lock(EngineMutex());
+    const Document* doc = &NoFile();
+    if (!file.empty()) TheCache().Current(file, doc);
+    if (!section) {
+      return CopyList(doc->SectionCount(), [doc](size_t i) { return doc->SectionName(i); }, buffer, cap);
+    }
+    const int64_t found = doc->FindSection(WithoutSpaces(*section));
+    if (!key) {
+      if (found < 0) return CopyList(0, [](size_t) { return std::string_view(); }, buffer, cap);
+      const std::vector<uint32_t>& lines = doc->KeyLines(found);
+      return CopyList(lines.size(), [doc, &lines](size_t i) { return doc->KeyName(lines[i]); }, buffer,
+                      cap);
+    }
+    if (found >= 0) {
+      const int64_t line = doc->FindKey(found, WithoutSpaces(*key));
+      if (line >= 0) return CopyText(doc->Value(static_cast<uint32_t>(line)), buffer, cap);
+    }
+    return CopyText(DefaultText(def), buffer, cap);
+  } catch (...) {
+    // Out of memory or a failing file call: answer as for a missing file.
+    if (!section || !key) {
+      buffer[0] = '\0';
+      return 0;
+    }
+    return CopyText(DefaultText(def), buffer, cap);
+  }
+}
+
+std::optional<std::string_view> Optional(const char* text) {
+  return text ? std::optional<std::string_view>(text) : std::nullopt;
+}
+
+}  // namespace
+
+uint32_t GetString(const char* section, const char* key, const char* def, char* buffer, uint32_t cap,
+                   const std::filesystem::path& file) {
+  if (!buffer || cap == 0) return 0;
+  return Get(Optional(section), Optional(key), def ? def : "", buffer, cap, file);
+}
+
+ReadResult Read(std::string_view section, std::string_view key, std::string_view def, uint32_t cap,
+                const std::filesystem::path& file) {
+  ReadResult result;
+  if (cap == 0) return result;
+  try {
+    std::string buffer(cap, '\0');
+    result.count = Get(UpToNul(section), UpToNul(key), UpToNul(def), buffer.data(), cap, file);
+    buffer.resize(std::strlen(buffer.data()));
+    result.text = std::move(buffer);
+  } catch (...) {
+    result = ReadResult();
+  }
+  return result;
+}
+
+bool WriteString(const char* section, const char* key, const char* value,
+                 const std::filesystem::path& file) {
+  if (!section || file.empty()) return false;
+  try {
+    std::lock_guard<std::mutex> lock(EngineMutex());
+    Cache& cache = TheCache();
+    const Document* doc = &NoFile();
+    switch (cache.Current(file, doc)) {
+      case Presence::kFile:
+        if (!detail::FileWritable(file)) return false;
+        break;
+      case Presence::kMissing:
+        if (!detail::FolderExists(file.parent_path())) return false;
+        break;
+      case Presence::kUnreadable:
+        return false;
+    }
+    std::optional<std::string> edited =
+        doc->Edited(WithoutSpaces(section), key ? std::optional(WithoutSpaces(key)) : std::nullopt,
+                    Optional(value));
+    if (!edited) return true;
+    const ReplaceResult result =
+        detail::ReplaceWhole(file, *edited, {durable_writes.load(), stop_after_temp.load()});
+    if (!result.ok) {
+      cache.Forget(file);
+      return false;
+    }
+    cache.Wrote(file, std::move(*edited), result);
+    return true;
+  } catch (...) {
+    return false;
+  }
+}
+
+void SetDurableWrites(bool durable) { durable_writes = durable; }
+
+void ClearCache() {
+  std::lock_guard<std::mutex> lock(EngineMutex());
+  TheCache().Clear();
+}
+
+namespace testing {
+
+void SetStopAfterTempFile(bool stop) { stop_after_temp = stop; }
+
+uint64_t FileReads() { return file_reads; }
+
+}  // namespace testing
+
+}  // namespace mekuri::profile

@@ -1,0 +1,187 @@
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/statfs.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <ctime>
+
+#include "platform/profile_file.h"
+
+namespace mekuri::profile::detail {
+
+namespace {
+
+constexpr int64_t kMillisecond = 1'000'000;  // ticks are nanoseconds
+// Local disks stamp files from the kernel's coarse clock (a few ms); FAT
+// keeps two seconds, and network and FUSE file systems keep what their
+// server or driver keeps.
+constexpr int64_t kFineSettle = 50 * kMillisecond;
+constexpr int64_t kCoarseSettle = 2100 * kMillisecond;
+
+int64_t Ticks(const timespec& t) { return static_cast<int64_t>(t.tv_sec) * 1'000'000'000 + t.tv_nsec; }
+
+FileStamp StampOf(const struct stat& st) {
+  FileStamp stamp;
+  stamp.size = static_cast<uint64_t>(st.st_size);
+  stamp.written = Ticks(st.st_mtim);
+  stamp.changed = Ticks(st.st_ctim);
+  stamp.device = static_cast<uint64_t>(st.st_dev);
+  stamp.inode = static_cast<uint64_t>(st.st_ino);
+  return stamp;
+}
+
+int64_t SettleOf(int fd) {
+  struct statfs fs {};
+  if (fstatfs(fd, &fs) != 0) return kCoarseSettle;
+  switch (static_cast<unsigned long>(fs.f_type)) {
+    case 0x4d44:      // FAT
+    case 0x2011BAB0:  // exFAT
+    case 0x6969:      // NFS
+    case 0x517B:      // SMB
+    case 0xFF534D42:  // CIFS
+    case 0xFE534D42:  // SMB2
+    case 0x65735546:  // FUSE
+      return kCoarseSettle;
+    default:
+      return kFineSettle;
+  }
+}
+
+Presence Absent(int error) {
+  return error == ENOENT || error == ENOTDIR ? Presence::kMissing : Presence::kUnreadable;
+}
+
+class Fd {
+ public:
+  explicit Fd(int fd) : fd_(fd) {}
+  ~Fd() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  Fd(const Fd&) = delete;
+  Fd& operator=(const Fd&) = delete;
+  int get() const { return fd_; }
+  // Closing can report a failed write; a save must hear of it.
+  bool Close() {
+    const int fd = fd_;
+    fd_ = -1;
+    return ::close(fd) == 0;
+  }
+
+ private:
+  int fd_;
+};
+
+bool WriteAll(int fd, std::string_view bytes) {
+  while (!bytes.empty()) {
+    const ssize_t n = ::write(fd, bytes.data(), bytes.size());
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    bytes.remove_prefix(static_cast<size_t>(n));
+  }
+  return true;
+}
+
+}  // namespace
+
+Presence StatFile(const std::filesystem::path& file, FileStamp& stamp) {
+  struct stat st {};
+  if (::stat(file.c_str(), &st) != 0) return Absent(errno);
+  if (!S_ISREG(st.st_mode)) return Presence::kUnreadable;
+  stamp = StampOf(st);
+  return Presence::kFile;
+}
+
+Presence ReadWholeFile(const std::filesystem::path& file, FileContent& content) {
+  Fd fd(::open(file.c_str(), O_RDONLY | O_CLOEXEC));
+  if (fd.get() < 0) return Absent(errno);
+  struct stat st {};
+  if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) return Presence::kUnreadable;
+  // One byte more than the size, so that a file that grew is read to its end.
+  content.bytes.resize(static_cast<size_t>(st.st_size) + 1);
+  size_t have = 0;
+  for (;;) {
+    if (have == content.bytes.size()) content.bytes.resize(have * 2);
+    const ssize_t n = ::read(fd.get(), content.bytes.data() + have, content.bytes.size() - have);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return Presence::kUnreadable;
+    }
+    if (n == 0) break;
+    have += static_cast<size_t>(n);
+  }
+  content.bytes.resize(have);
+  if (::fstat(fd.get(), &st) != 0) return Presence::kUnreadable;
+  content.stamp = StampOf(st);
+  content.settle = SettleOf(fd.get());
+  return Presence::kFile;
+}
+
+int64_t Clock() {
+  timespec now {};
+  clock_gettime(CLOCK_REALTIME, &now);
+  return Ticks(now);
+}
+
+bool FolderExists(const std::filesystem::path& folder) {
+  if (folder.empty()) return true;
+  struct stat st {};
+  return ::stat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool FileWritable(const std::filesystem::path& file) {
+  return ::access(file.c_str(), W_OK) == 0 || errno == ENOENT;
+}
+
+ReplaceResult ReplaceWhole(const std::filesystem::path& file, std::string_view bytes,
+                           const ReplaceOptions& options) {
+  static std::atomic<unsigned> serial{0};
+  ReplaceResult result;
+  std::string temp;
+  int raw_fd = -1;
+  for (int attempt = 0; attempt < 100 && raw_fd < 0; ++attempt) {
+    temp = file.native() + "." + std::to_string(::getpid()) + "-" + std::to_string(serial++) + ".tmp";
+    raw_fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (raw_fd < 0 && errno != EEXIST) return result;
+  }
+  if (raw_fd < 0) return result;
+  Fd fd(raw_fd);
+  struct stat old {};
+  if (::stat(file.c_str(), &old) == 0) ::fchmod(fd.get(), old.st_mode & 07777);
+
+  struct stat written {};
+  const bool complete = WriteAll(fd.get(), bytes) && (!options.durable || ::fsync(fd.get()) == 0) &&
+                        ::fstat(fd.get(), &written) == 0;
+  result.settle = SettleOf(fd.get());
+  if (!fd.Close() || !complete) {
+    ::unlink(temp.c_str());
+    return result;
+  }
+  if (options.stop_after_temp) return result;
+  if (::rename(temp.c_str(), file.c_str()) != 0) {
+    ::unlink(temp.c_str());
+    return result;
+  }
+  if (options.durable) {
+    // The rename itself lives in the folder.
+    const std::filesystem::path folder = file.parent_path();
+    Fd dir(::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (dir.get() >= 0) ::fsync(dir.get());
+  }
+  result.ok = true;
+  // The rename changed the inode's change time; take the stamp again, and
+  // only if the file there is still the one we wrote.
+  struct stat now {};
+  if (::stat(file.c_str(), &now) == 0 && now.st_dev == written.st_dev &&
+      now.st_ino == written.st_ino && now.st_size == written.st_size &&
+      Ticks(now.st_mtim) == Ticks(written.st_mtim)) {
+    result.stamped = true;
+    result.stamp = StampOf(now);
+  }
+  return result;
+}
+
+}  // namespace mekuri::profile::detail

@@ -1,0 +1,225 @@
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#include <windows.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cwchar>
+
+#include "platform/profile_file.h"
+
+namespace mekuri::profile::detail {
+
+namespace {
+
+constexpr int64_t kMillisecond = 10'000;  // ticks are FILETIME's 100 ns
+// NTFS and ReFS stamp files from the system clock, which moves in steps of
+// about 16 ms; FAT keeps two seconds, and other file systems are not trusted
+// below that either.
+constexpr int64_t kFineSettle = 50 * kMillisecond;
+constexpr int64_t kCoarseSettle = 2100 * kMillisecond;
+
+int64_t Ticks(const FILETIME& t) {
+  return static_cast<int64_t>((static_cast<uint64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime);
+}
+
+FileStamp StampOf(DWORD size_high, DWORD size_low, const FILETIME& written, const FILETIME& created) {
+  FileStamp stamp;
+  stamp.size = (static_cast<uint64_t>(size_high) << 32) | size_low;
+  stamp.written = Ticks(written);
+  stamp.changed = Ticks(created);
+  return stamp;
+}
+
+bool StampOfHandle(HANDLE h, FileStamp& stamp) {
+  BY_HANDLE_FILE_INFORMATION info;
+  if (!GetFileInformationByHandle(h, &info)) return false;
+  stamp = StampOf(info.nFileSizeHigh, info.nFileSizeLow, info.ftLastWriteTime, info.ftCreationTime);
+  return true;
+}
+
+int64_t SettleOf(HANDLE h) {
+  wchar_t system[MAX_PATH + 1] = {};
+  if (!GetVolumeInformationByHandleW(h, nullptr, 0, nullptr, nullptr, nullptr, system, MAX_PATH + 1)) {
+    return kCoarseSettle;
+  }
+  return _wcsicmp(system, L"NTFS") == 0 || _wcsicmp(system, L"ReFS") == 0 ? kFineSettle : kCoarseSettle;
+}
+
+Presence Absent(DWORD error) {
+  return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? Presence::kMissing
+                                                                         : Presence::kUnreadable;
+}
+
+class Handle {
+ public:
+  explicit Handle(HANDLE h) : h_(h) {}
+  ~Handle() {
+    if (ok()) CloseHandle(h_);
+  }
+  Handle(const Handle&) = delete;
+  Handle& operator=(const Handle&) = delete;
+  bool ok() const { return h_ != INVALID_HANDLE_VALUE; }
+  HANDLE get() const { return h_; }
+  bool Close() {
+    const HANDLE h = h_;
+    h_ = INVALID_HANDLE_VALUE;
+    return CloseHandle(h) != 0;
+  }
+
+ private:
+  HANDLE h_;
+};
+
+bool WriteAll(HANDLE h, std::string_view bytes) {
+  while (!bytes.empty()) {
+    const DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size(), 1u << 30));
+    DWORD done = 0;
+    if (!WriteFile(h, bytes.data(), chunk, &done, nullptr) || done == 0) return false;
+    bytes.remove_prefix(done);
+  }
+  return true;
+}
+
+// Another program holds the file open and will not let it be replaced: write
+// the new bytes into the file itself. The complete temporary copy, flushed
+// first, stays beside it unless the rewrite finishes.
+ReplaceResult RewriteInPlace(const std::filesystem::path& file, const std::wstring& temp,
+                             std::string_view bytes, const ReplaceOptions& options,
+                             ReplaceResult result) {
+  if (!options.durable) {
+    Handle copy(CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    if (!copy.ok() || !FlushFileBuffers(copy.get())) {
+      DeleteFileW(temp.c_str());
+      return result;
+    }
+  }
+  Handle target(CreateFileW(file.c_str(), GENERIC_WRITE,
+                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                            OPEN_EXISTING, 0, nullptr));
+  if (!target.ok()) {
+    DeleteFileW(temp.c_str());  // nothing was touched
+    return result;
+  }
+  FileStamp stamp;
+  const bool complete = WriteAll(target.get(), bytes) && SetEndOfFile(target.get()) &&
+                        (!options.durable || FlushFileBuffers(target.get())) &&
+                        StampOfHandle(target.get(), stamp);
+  if (!target.Close() || !complete) return result;
+  DeleteFileW(temp.c_str());
+  result.ok = true;
+  result.stamped = true;
+  result.stamp = stamp;
+  return result;
+}
+
+}  // namespace
+
+Presence StatFile(const std::filesystem::path& file, FileStamp& stamp) {
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (!GetFileAttributesExW(file.c_str(), GetFileExInfoStandard, &data)) return Absent(GetLastError());
+  if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return Presence::kUnreadable;
+  stamp = StampOf(data.nFileSizeHigh, data.nFileSizeLow, data.ftLastWriteTime, data.ftCreationTime);
+  return Presence::kFile;
+}
+
+Presence ReadWholeFile(const std::filesystem::path& file, FileContent& content) {
+  // Others may read, write, rename or delete the file while it is read.
+  Handle h(CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                       nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+  if (!h.ok()) return Absent(GetLastError());
+  LARGE_INTEGER size;
+  if (!GetFileSizeEx(h.get(), &size)) return Presence::kUnreadable;
+  content.bytes.resize(static_cast<size_t>(size.QuadPart) + 1);
+  size_t have = 0;
+  for (;;) {
+    if (have == content.bytes.size()) content.bytes.resize(have * 2);
+    const DWORD want = static_cast<DWORD>(std::min<size_t>(content.bytes.size() - have, 1u << 30));
+    DWORD done = 0;
+    if (!ReadFile(h.get(), content.bytes.data() + have, want, &done, nullptr)) return Presence::kUnreadable;
+    if (done == 0) break;
+    have += done;
+  }
+  content.bytes.resize(have);
+  if (!StampOfHandle(h.get(), content.stamp)) return Presence::kUnreadable;
+  content.settle = SettleOf(h.get());
+  return Presence::kFile;
+}
+
+int64_t Clock() {
+  FILETIME now;
+  GetSystemTimeAsFileTime(&now);
+  return Ticks(now);
+}
+
+bool FolderExists(const std::filesystem::path& folder) {
+  if (folder.empty()) return true;
+  const DWORD attributes = GetFileAttributesW(folder.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool FileWritable(const std::filesystem::path& file) {
+  const DWORD attributes = GetFileAttributesW(file.c_str());
+  return attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_READONLY);
+}
+
+ReplaceResult ReplaceWhole(const std::filesystem::path& file, std::string_view bytes,
+                           const ReplaceOptions& options) {
+  static std::atomic<unsigned> serial{0};
+  ReplaceResult result;
+  // The new file keeps the old one's hidden and system marks.
+  DWORD attributes = GetFileAttributesW(file.c_str());
+  attributes = attributes == INVALID_FILE_ATTRIBUTES
+                   ? 0
+                   : attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
+                                   FILE_ATTRIBUTE_NOT_CONTENT_INDEXED);
+  if (attributes == 0) attributes = FILE_ATTRIBUTE_NORMAL;
+
+  std::wstring temp;
+  HANDLE raw = INVALID_HANDLE_VALUE;
+  for (int attempt = 0; attempt < 100 && raw == INVALID_HANDLE_VALUE; ++attempt) {
+    temp = file.native() + L"." + std::to_wstring(GetCurrentProcessId()) + L"-" +
+           std::to_wstring(serial++) + L".tmp";
+    raw = CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, attributes, nullptr);
+    if (raw == INVALID_HANDLE_VALUE && GetLastError() != ERROR_FILE_EXISTS &&
+        GetLastError() != ERROR_ALREADY_EXISTS) {
+      return result;
+    }
+  }
+  if (raw == INVALID_HANDLE_VALUE) return result;
+  Handle h(raw);
+  FileStamp written;
+  const bool complete = WriteAll(h.get(), bytes) && (!options.durable || FlushFileBuffers(h.get())) &&
+                        StampOfHandle(h.get(), written);
+  result.settle = SettleOf(h.get());
+  if (!h.Close() || !complete) {
+    DeleteFileW(temp.c_str());
+    return result;
+  }
+  if (options.stop_after_temp) return result;
+
+  const DWORD flags = MOVEFILE_REPLACE_EXISTING | (options.durable ? MOVEFILE_WRITE_THROUGH : 0);
+  if (!MoveFileExW(temp.c_str(), file.c_str(), flags)) {
+    const DWORD error = GetLastError();
+    if ((error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED ||
+         error == ERROR_LOCK_VIOLATION) &&
+        FileWritable(file)) {
+      return RewriteInPlace(file, temp, bytes, options, result);
+    }
+    DeleteFileW(temp.c_str());
+    return result;
+  }
+  result.ok = true;
+  // A replaced name can hand the new file the old one's creation time, so
+  // take the stamp again, and only if the file there is still ours.
+  FileStamp now;
+  if (StatFile(file, now) == Presence::kFile && now.size == written.size &&
+      now.written == written.written) {
+    result.stamped = true;
+    result.stamp = now;
+  }
+  return result;
+}
+
+}  // namespace mekuri::profile::detail
