@@ -55,6 +55,7 @@ class Cache {
   Presence Current(const std::filesystem::path& file, const Document*& doc) {
     FileStamp stamp;
     Presence presence = detail::StatFile(file, stamp);
+    if (presence == Presence::kFile && stamp.size > kMaxFileSize) presence = Presence::kUnreadable;
     Entry* entry = Find(file);
     if (presence != Presence::kFile) {
       if (entry) Drop(entry);
@@ -68,37 +69,44 @@ class Cache {
     const int64_t now = detail::Clock();
     FileContent content;
     ++file_reads;
-    presence = detail::ReadWholeFile(file, content);
+    presence = detail::ReadWholeFile(file, content, !entry);
+    if (entry) content.settle = entry->settle;
     if (presence != Presence::kFile) {
       if (entry) Drop(entry);
       return presence;
     }
-    const bool trusted = Settled(content.stamp, content.settle, now);
     if (entry && content.bytes == entry->doc->Bytes()) {
+      // Renaming can give the file an older creation time; the precise
+      // last-write time still vouches for it.
+      entry->exact = entry->exact && content.stamp.written == entry->stamp.written;
+      entry->trusted = entry->exact || Settled(content.stamp, content.settle, now);
       entry->stamp = content.stamp;
-      entry->settle = content.settle;
-      entry->trusted = trusted;
     } else {
       auto parsed = std::make_unique<Document>(std::move(content.bytes));
       entry = &Slot(entry);
-      *entry = Entry{file.native(), content.stamp, std::move(parsed), content.settle, trusted, 0};
+      *entry = Entry{file.native(), content.stamp, std::move(parsed), content.settle,
+                     Settled(content.stamp, content.settle, now), false, 0};
     }
     entry->used = ++uses_;
     doc = entry->doc.get();
     return Presence::kFile;
   }
 
-  // After a write: the bytes written are what the file holds under the new
-  // stamp. They are compared once more before the stamp alone is trusted.
+  // After a write: the bytes written are what the file holds. A stamp with
+  // the precise time the write set is trusted at once; any other is
+  // checked against the bytes at the next call.
   void Wrote(const std::filesystem::path& file, std::string bytes, const ReplaceResult& result) {
     Entry* entry = Find(file);
-    if (!result.stamped) {
-      if (entry) Drop(entry);
-      return;
-    }
     auto parsed = std::make_unique<Document>(std::move(bytes));
     entry = &Slot(entry);
-    *entry = Entry{file.native(), result.stamp, std::move(parsed), result.settle, false, ++uses_};
+    *entry = Entry{file.native(), result.stamp, std::move(parsed), result.settle, result.exact, result.exact,
+                   ++uses_};
+  }
+
+  // The settling time of the file's volume, when the file was seen before.
+  int64_t Settle(const std::filesystem::path& file) {
+    const Entry* entry = Find(file);
+    return entry ? entry->settle : 0;
   }
 
   void Forget(const std::filesystem::path& file) {
@@ -109,6 +117,8 @@ class Cache {
 
  private:
   static constexpr size_t kMaxFiles = 4;
+  // Offsets in a parsed file are 32-bit; no settings or memo file comes near.
+  static constexpr uint64_t kMaxFileSize = uint64_t{1} << 30;
 
   struct Entry {
     std::filesystem::path::string_type key;
@@ -116,6 +126,7 @@ class Cache {
     std::unique_ptr<const Document> doc;
     int64_t settle = 0;
     bool trusted = false;
+    bool exact = false;  // stamp.written is the precise time our own write set
     uint64_t used = 0;
   };
 
@@ -266,27 +277,25 @@ bool WriteString(const char* section, const char* key, const char* value,
     std::lock_guard<std::mutex> lock(EngineMutex());
     Cache& cache = TheCache();
     const Document* doc = &NoFile();
-    switch (cache.Current(file, doc)) {
-      case Presence::kFile:
-        if (!detail::FileWritable(file)) return false;
-        break;
-      case Presence::kMissing:
-        if (!detail::FolderExists(file.parent_path())) return false;
-        break;
-      case Presence::kUnreadable:
-        return false;
-    }
+    const Presence presence = cache.Current(file, doc);
+    if (presence == Presence::kUnreadable) return false;
+    if (presence == Presence::kMissing && !detail::FolderExists(file.parent_path())) return false;
     std::optional<std::string> edited =
         doc->Edited(WithoutSpaces(section), key ? std::optional(WithoutSpaces(key)) : std::nullopt,
                     Optional(value));
-    if (!edited) return true;
+    // Windows opens the file for writing even when nothing changes.
+    if (!edited) return presence == Presence::kMissing || detail::FileWritable(file);
     const ReplaceResult result =
-        detail::ReplaceWhole(file, *edited, {durable_writes.load(), stop_after_temp.load()});
+        detail::ReplaceWhole(file, *edited, {durable_writes.load(), stop_after_temp.load(), cache.Settle(file)});
     if (!result.ok) {
       cache.Forget(file);
       return false;
     }
-    cache.Wrote(file, std::move(*edited), result);
+    try {
+      cache.Wrote(file, std::move(*edited), result);
+    } catch (...) {
+      cache.Forget(file);  // the file is written; only the copy is lost
+    }
     return true;
   } catch (...) {
     return false;

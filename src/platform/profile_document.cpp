@@ -273,8 +273,11 @@ std::optional<std::string> Document::Edited(std::string_view section,
   entry.reserve(key->size() + value->size() + 3);
   entry.append(*key).append("=").append(*value).append("\r\n");
   if (found < 0) {
+    std::string added;
+    added.reserve(section.size() + entry.size() + 4);
+    added.append("[").append(section).append("]\r\n").append(entry);
     std::string text = EndsWithLineBreak() ? std::string() : LineBreak();
-    text += Encode("[" + std::string(section) + "]\r\n" + entry);
+    text += Encode(added);
     const uint32_t end = static_cast<uint32_t>(bytes_.size());
     return Spliced({{end, end, std::move(text)}});
   }
@@ -288,7 +291,11 @@ std::optional<std::string> Document::Edited(std::string_view section,
         Text().substr(line.value, line.value_size) == *value) {
       return std::nullopt;
     }
-    std::string text = StoredKeyName(line) + Encode("=" + std::string(*value));
+    std::string assignment;
+    assignment.reserve(value->size() + 1);
+    assignment.append("=").append(*value);
+    std::string text = StoredKeyName(line);
+    text += Encode(assignment);
     text += line.next > line.end ? bytes_.substr(line.end, line.next - line.end) : LineBreak();
     return Spliced({{line.begin, line.next, std::move(text)}});
   }

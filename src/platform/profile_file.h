@@ -28,28 +28,34 @@ struct FileContent {
   std::string bytes;
   FileStamp stamp;  // of the open file, taken after reading it
   // How long after its last write a stamp can still miss a change made in
-  // the same tick of the file system's clock.
+  // the same tick of the file system's clock; asking the volume is slow, so
+  // only when told to.
   int64_t settle = 0;
 };
-Presence ReadWholeFile(const std::filesystem::path& file, FileContent& content);
+Presence ReadWholeFile(const std::filesystem::path& file, FileContent& content, bool want_settle);
 
 // The time now, in the ticks of FileStamp.
 int64_t Clock();
 
-// A missing folder and a file whose attributes or permissions refuse writing
-// both refuse a write.
+// A write is refused in a missing folder and on a file whose attributes or
+// permissions forbid writing.
 bool FolderExists(const std::filesystem::path& folder);
 bool FileWritable(const std::filesystem::path& file);
 
 struct ReplaceOptions {
   bool durable = true;
   bool stop_after_temp = false;  // tests: behave as if the process died there
+  int64_t settle = 0;            // of the file's volume, if known; else found out
 };
 struct ReplaceResult {
   bool ok = false;
-  bool stamped = false;  // stamp is of the file that now holds the bytes
-  FileStamp stamp;
   int64_t settle = 0;
+  // The new file's stamp, taken through the handle that wrote it, after the
+  // rename. exact: its last-write time is the precise time the write set,
+  // which the file system's coarse clock all but never gives another write.
+  bool stamped = false;
+  bool exact = false;
+  FileStamp stamp;
 };
 // Writes bytes to a new file beside file and puts it in file's place.
 ReplaceResult ReplaceWhole(const std::filesystem::path& file, std::string_view bytes,

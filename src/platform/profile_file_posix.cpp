@@ -95,7 +95,7 @@ Presence StatFile(const std::filesystem::path& file, FileStamp& stamp) {
   return Presence::kFile;
 }
 
-Presence ReadWholeFile(const std::filesystem::path& file, FileContent& content) {
+Presence ReadWholeFile(const std::filesystem::path& file, FileContent& content, bool want_settle) {
   Fd fd(::open(file.c_str(), O_RDONLY | O_CLOEXEC));
   if (fd.get() < 0) return Absent(errno);
   struct stat st {};
@@ -116,7 +116,7 @@ Presence ReadWholeFile(const std::filesystem::path& file, FileContent& content) 
   content.bytes.resize(have);
   if (::fstat(fd.get(), &st) != 0) return Presence::kUnreadable;
   content.stamp = StampOf(st);
-  content.settle = SettleOf(fd.get());
+  if (want_settle) content.settle = SettleOf(fd.get());
   return Presence::kFile;
 }
 
@@ -140,6 +140,7 @@ ReplaceResult ReplaceWhole(const std::filesystem::path& file, std::string_view b
                            const ReplaceOptions& options) {
   static std::atomic<unsigned> serial{0};
   ReplaceResult result;
+  if (!FileWritable(file)) return result;
   std::string temp;
   int raw_fd = -1;
   for (int attempt = 0; attempt < 100 && raw_fd < 0; ++attempt) {
@@ -152,11 +153,14 @@ ReplaceResult ReplaceWhole(const std::filesystem::path& file, std::string_view b
   struct stat old {};
   if (::stat(file.c_str(), &old) == 0) ::fchmod(fd.get(), old.st_mode & 07777);
 
-  struct stat written {};
-  const bool complete = WriteAll(fd.get(), bytes) && (!options.durable || ::fsync(fd.get()) == 0) &&
-                        ::fstat(fd.get(), &written) == 0;
-  result.settle = SettleOf(fd.get());
-  if (!fd.Close() || !complete) {
+  // The last-write time is set to the precise present. A later write gets a
+  // time from the kernel's coarse clock, which all but never matches it.
+  timespec times[2] = {{0, UTIME_OMIT}, {}};
+  clock_gettime(CLOCK_REALTIME, &times[1]);
+  const bool complete = WriteAll(fd.get(), bytes) && ::futimens(fd.get(), times) == 0 &&
+                        (!options.durable || ::fsync(fd.get()) == 0);
+  result.settle = options.settle > 0 ? options.settle : SettleOf(fd.get());
+  if (!complete) {
     ::unlink(temp.c_str());
     return result;
   }
@@ -165,22 +169,20 @@ ReplaceResult ReplaceWhole(const std::filesystem::path& file, std::string_view b
     ::unlink(temp.c_str());
     return result;
   }
+  result.ok = true;
   if (options.durable) {
     // The rename itself lives in the folder.
     const std::filesystem::path folder = file.parent_path();
     Fd dir(::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (dir.get() >= 0) ::fsync(dir.get());
   }
-  result.ok = true;
-  // The rename changed the inode's change time; take the stamp again, and
-  // only if the file there is still the one we wrote.
-  struct stat now {};
-  if (::stat(file.c_str(), &now) == 0 && now.st_dev == written.st_dev &&
-      now.st_ino == written.st_ino && now.st_size == written.st_size &&
-      Ticks(now.st_mtim) == Ticks(written.st_mtim)) {
+  struct stat st {};
+  if (::fstat(fd.get(), &st) == 0) {
     result.stamped = true;
-    result.stamp = StampOf(now);
+    result.stamp = StampOf(st);
+    result.exact = result.settle < kCoarseSettle && Ticks(st.st_mtim) == Ticks(times[1]);
   }
+  fd.Close();
   return result;
 }
 

@@ -5,7 +5,9 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstring>
 #include <cwchar>
+#include <vector>
 
 #include "platform/profile_file.h"
 
@@ -32,10 +34,18 @@ FileStamp StampOf(DWORD size_high, DWORD size_low, const FILETIME& written, cons
   return stamp;
 }
 
+// GetFileInformationByHandle would also look up the file's name, which costs
+// a hundred times more under Wine.
 bool StampOfHandle(HANDLE h, FileStamp& stamp) {
-  BY_HANDLE_FILE_INFORMATION info;
-  if (!GetFileInformationByHandle(h, &info)) return false;
-  stamp = StampOf(info.nFileSizeHigh, info.nFileSizeLow, info.ftLastWriteTime, info.ftCreationTime);
+  FILE_BASIC_INFO basic;
+  LARGE_INTEGER size;
+  if (!GetFileInformationByHandleEx(h, FileBasicInfo, &basic, sizeof basic) || !GetFileSizeEx(h, &size)) {
+    return false;
+  }
+  stamp = FileStamp{};
+  stamp.size = static_cast<uint64_t>(size.QuadPart);
+  stamp.written = basic.LastWriteTime.QuadPart;
+  stamp.changed = basic.CreationTime.QuadPart;
   return true;
 }
 
@@ -82,36 +92,44 @@ bool WriteAll(HANDLE h, std::string_view bytes) {
   return true;
 }
 
+// Renames the open temporary file over file. The name must be a full path:
+// a bare name would be taken from the current folder.
+bool RenameOver(HANDLE h, const std::filesystem::path& file) {
+  std::error_code error;
+  std::filesystem::path full = std::filesystem::absolute(file, error);
+  const std::wstring name = error ? file.native() : full.native();
+  std::vector<char> buffer(sizeof(FILE_RENAME_INFO) + name.size() * sizeof(wchar_t));
+  auto* info = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
+  info->ReplaceIfExists = TRUE;
+  info->RootDirectory = nullptr;
+  info->FileNameLength = static_cast<DWORD>(name.size() * sizeof(wchar_t));
+  std::memcpy(info->FileName, name.data(), info->FileNameLength);
+  return SetFileInformationByHandle(h, FileRenameInfo, info, static_cast<DWORD>(buffer.size())) != 0;
+}
+
 // Another program holds the file open and will not let it be replaced: write
 // the new bytes into the file itself. The complete temporary copy, flushed
 // first, stays beside it unless the rewrite finishes.
-ReplaceResult RewriteInPlace(const std::filesystem::path& file, const std::wstring& temp,
-                             std::string_view bytes, const ReplaceOptions& options,
-                             ReplaceResult result) {
+bool RewriteInPlace(const std::filesystem::path& file, const std::wstring& temp, std::string_view bytes,
+                    const ReplaceOptions& options) {
   if (!options.durable) {
     Handle copy(CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
     if (!copy.ok() || !FlushFileBuffers(copy.get())) {
       DeleteFileW(temp.c_str());
-      return result;
+      return false;
     }
   }
-  Handle target(CreateFileW(file.c_str(), GENERIC_WRITE,
-                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                            OPEN_EXISTING, 0, nullptr));
+  Handle target(CreateFileW(file.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                            nullptr, OPEN_EXISTING, 0, nullptr));
   if (!target.ok()) {
     DeleteFileW(temp.c_str());  // nothing was touched
-    return result;
+    return false;
   }
-  FileStamp stamp;
   const bool complete = WriteAll(target.get(), bytes) && SetEndOfFile(target.get()) &&
-                        (!options.durable || FlushFileBuffers(target.get())) &&
-                        StampOfHandle(target.get(), stamp);
-  if (!target.Close() || !complete) return result;
+                        (!options.durable || FlushFileBuffers(target.get()));
+  if (!target.Close() || !complete) return false;
   DeleteFileW(temp.c_str());
-  result.ok = true;
-  result.stamped = true;
-  result.stamp = stamp;
-  return result;
+  return true;
 }
 
 }  // namespace
@@ -124,7 +142,7 @@ Presence StatFile(const std::filesystem::path& file, FileStamp& stamp) {
   return Presence::kFile;
 }
 
-Presence ReadWholeFile(const std::filesystem::path& file, FileContent& content) {
+Presence ReadWholeFile(const std::filesystem::path& file, FileContent& content, bool want_settle) {
   // Others may read, write, rename or delete the file while it is read.
   Handle h(CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                        nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
@@ -143,7 +161,7 @@ Presence ReadWholeFile(const std::filesystem::path& file, FileContent& content) 
   }
   content.bytes.resize(have);
   if (!StampOfHandle(h.get(), content.stamp)) return Presence::kUnreadable;
-  content.settle = SettleOf(h.get());
+  if (want_settle) content.settle = SettleOf(h.get());
   return Presence::kFile;
 }
 
@@ -168,20 +186,21 @@ ReplaceResult ReplaceWhole(const std::filesystem::path& file, std::string_view b
                            const ReplaceOptions& options) {
   static std::atomic<unsigned> serial{0};
   ReplaceResult result;
-  // The new file keeps the old one's hidden and system marks.
   DWORD attributes = GetFileAttributesW(file.c_str());
-  attributes = attributes == INVALID_FILE_ATTRIBUTES
-                   ? 0
-                   : attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
-                                   FILE_ATTRIBUTE_NOT_CONTENT_INDEXED);
+  const bool exists = attributes != INVALID_FILE_ATTRIBUTES;
+  if (exists && (attributes & FILE_ATTRIBUTE_READONLY)) return result;
+  // The new file keeps the old one's hidden and system marks.
+  attributes = exists ? attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
+                                      FILE_ATTRIBUTE_NOT_CONTENT_INDEXED)
+                      : 0;
   if (attributes == 0) attributes = FILE_ATTRIBUTE_NORMAL;
 
   std::wstring temp;
   HANDLE raw = INVALID_HANDLE_VALUE;
   for (int attempt = 0; attempt < 100 && raw == INVALID_HANDLE_VALUE; ++attempt) {
-    temp = file.native() + L"." + std::to_wstring(GetCurrentProcessId()) + L"-" +
-           std::to_wstring(serial++) + L".tmp";
-    raw = CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, attributes, nullptr);
+    temp = file.native() + L"." + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(serial++) +
+           L".tmp";
+    raw = CreateFileW(temp.c_str(), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW, attributes, nullptr);
     if (raw == INVALID_HANDLE_VALUE && GetLastError() != ERROR_FILE_EXISTS &&
         GetLastError() != ERROR_ALREADY_EXISTS) {
       return result;
@@ -189,36 +208,36 @@ ReplaceResult ReplaceWhole(const std::filesystem::path& file, std::string_view b
   }
   if (raw == INVALID_HANDLE_VALUE) return result;
   Handle h(raw);
-  FileStamp written;
-  const bool complete = WriteAll(h.get(), bytes) && (!options.durable || FlushFileBuffers(h.get())) &&
-                        StampOfHandle(h.get(), written);
-  result.settle = SettleOf(h.get());
-  if (!h.Close() || !complete) {
+  // The last-write time is set to the precise present. A later write gets a
+  // time from the system's coarse clock, which all but never matches it.
+  FILETIME now;
+  GetSystemTimePreciseAsFileTime(&now);
+  const bool complete = WriteAll(h.get(), bytes) && SetFileTime(h.get(), nullptr, nullptr, &now) &&
+                        (!options.durable || FlushFileBuffers(h.get()));
+  result.settle = options.settle > 0 ? options.settle : SettleOf(h.get());
+  if (!complete) {
+    h.Close();
     DeleteFileW(temp.c_str());
     return result;
   }
   if (options.stop_after_temp) return result;
-
-  const DWORD flags = MOVEFILE_REPLACE_EXISTING | (options.durable ? MOVEFILE_WRITE_THROUGH : 0);
-  if (!MoveFileExW(temp.c_str(), file.c_str(), flags)) {
-    const DWORD error = GetLastError();
-    if ((error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED ||
-         error == ERROR_LOCK_VIOLATION) &&
-        FileWritable(file)) {
-      return RewriteInPlace(file, temp, bytes, options, result);
-    }
-    DeleteFileW(temp.c_str());
+  // Renaming through the open handle saves opening the file again, as
+  // MoveFileExW would; MOVEFILE_WRITE_THROUGH adds nothing to a rename
+  // within one folder.
+  if (RenameOver(h.get(), file)) {
+    result.ok = true;
+    result.stamped = StampOfHandle(h.get(), result.stamp);
+    result.exact = result.stamped && result.settle < kCoarseSettle && result.stamp.written == Ticks(now);
     return result;
   }
-  result.ok = true;
-  // A replaced name can hand the new file the old one's creation time, so
-  // take the stamp again, and only if the file there is still ours.
-  FileStamp now;
-  if (StatFile(file, now) == Presence::kFile && now.size == written.size &&
-      now.written == written.written) {
-    result.stamped = true;
-    result.stamp = now;
+  const DWORD error = GetLastError();
+  h.Close();
+  if (exists && (error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED ||
+                 error == ERROR_LOCK_VIOLATION)) {
+    result.ok = RewriteInPlace(file, temp, bytes, options);
+    return result;
   }
+  DeleteFileW(temp.c_str());
   return result;
 }
 

@@ -27,6 +27,7 @@ class SettingsFileTest : public ::testing::Test {
            ("mekuri_settings_" + std::string(testing::UnitTest::GetInstance()->current_test_info()->name()));
     std::filesystem::remove_all(dir_);
     std::filesystem::create_directories(dir_);
+    ini_ = dir_ / "Mekurinote.ini";
     profile::ClearCache();
   }
   void TearDown() override { std::filesystem::remove_all(dir_); }
@@ -41,7 +42,7 @@ class SettingsFileTest : public ::testing::Test {
   }
 
   std::filesystem::path dir_;
-  std::filesystem::path ini_ = dir_ / "Mekurinote.ini";
+  std::filesystem::path ini_;
 };
 
 TEST_F(SettingsFileTest, ReadsSwitchesEdgesAndHolidays) {

@@ -5,7 +5,7 @@ source "$(dirname "$0")/lib/common.sh"
 app=$(new_app_folder)
 printf '[Mekurinote]\r\nStartX=1500\r\nStartY=1500\r\n' > "$app/Mekurinote.ini"
 start_app "$app"
-driver wait "$CAPTION" 20000 || fail "main window did not open"
+eventually 30 driver visible "$CAPTION" || fail "main window did not open"
 sleep 0.5
 
 read -r x y < <(driver point "$CAPTION" 101)

@@ -4,7 +4,7 @@
 source "$(dirname "$0")/lib/common.sh"
 app=$(new_app_folder)
 start_app "$app"
-driver wait "$CAPTION" 20000 || fail "main window did not open"
+eventually 30 driver visible "$CAPTION" || fail "main window did not open"
 driver hide "$CAPTION"
 ! driver visible "$CAPTION" || fail "main window still visible after hide"
 

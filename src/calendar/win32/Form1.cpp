@@ -58,7 +58,7 @@ bool Form1::Load() {
   const int y = work.top + win::Scale(16, dpi_);
   HICON icon = LoadIconW(Instance(), MAKEINTRESOURCEW(1));
   if (!icon) icon = LoadIconW(nullptr, IDI_APPLICATION);
-  if (!CreateTopLevel(kFormExStyle, kFormStyle, W(kMainCaption), x, y, outer.cx, outer.cy, nullptr, icon)) {
+  if (!CreateTopLevel(kFormExStyle, kFormStyle, L"", x, y, outer.cx, outer.cy, nullptr, icon)) {
     return false;
   }
   dpi_ = win::WindowDpi(hwnd());
@@ -100,9 +100,10 @@ void Form1::CreateControls() {
   SendMessageW(Text2, EM_SETLIMITTEXT, 2, 0);
   Command1 = win::CreateChild(h, WC_BUTTONW, W(kUpdateCaption).c_str(),
                               kClip | WS_TABSTOP | BS_DEFPUSHBUTTON, 0, CommandId(1), kCommand1, dpi_);
-  Command2 = win::CreateChild(h, WC_BUTTONW, L"", kClip | WS_TABSTOP | BS_PUSHBUTTON, 0, CommandId(2), kCommand2, dpi_);
-  Command3 = win::CreateChild(h, WC_BUTTONW, L"", kClip | WS_TABSTOP | BS_PUSHBUTTON, 0, CommandId(3), kCommand3, dpi_);
-  Command4 = win::CreateChild(h, WC_BUTTONW, L"", kClip | WS_TABSTOP | BS_PUSHBUTTON, 0, CommandId(4), kCommand4, dpi_);
+  // The three small buttons have no captions; they draw a glyph instead.
+  Command2 = win::CreateChild(h, WC_BUTTONW, L"", kClip | WS_TABSTOP | BS_OWNERDRAW, 0, CommandId(2), kCommand2, dpi_);
+  Command3 = win::CreateChild(h, WC_BUTTONW, L"", kClip | WS_TABSTOP | BS_OWNERDRAW, 0, CommandId(3), kCommand3, dpi_);
+  Command4 = win::CreateChild(h, WC_BUTTONW, L"", kClip | WS_TABSTOP | BS_OWNERDRAW, 0, CommandId(4), kCommand4, dpi_);
   Label2 = win::CreateChild(h, WC_STATICW, W(kYearLabel).c_str(), kClip, 0, LabelId(2), kLabel2, dpi_);
   Label3 = win::CreateChild(h, WC_STATICW, W(kMonthLabel).c_str(), kClip, 0, LabelId(3), kLabel3, dpi_);
   // Frames go below their buttons in the z-order.
@@ -110,13 +111,14 @@ void Form1::CreateControls() {
   Frame2 = win::CreateChild(h, WC_BUTTONW, L"", kClip | BS_GROUPBOX, 0, FrameId(2), kFrame2, dpi_);
   Frame1 = win::CreateChild(h, WC_BUTTONW, L"", kClip | BS_GROUPBOX, 0, FrameId(1), kFrame1, dpi_);
 
-  for (int i = 0; i < kGridCells; ++i) {
-    Label4[i] = win::CreateChild(h, WC_STATICW, W(grid_.cells[i].caption).c_str(), kClip | SS_NOTIFY, 0,
-                                 Label4Id(i), ToDesign(CellGeometry(i)), dpi_);
-  }
+  // The headings sit in rows of blank cells: they go above them in the z-order.
   for (int i = 0; i < 3; ++i) {
     Label6[i] = win::CreateChild(h, WC_STATICW, L"", kClip | SS_NOTIFY, 0, Label6Id(i),
                                  ToDesign(HeadingGeometry(i, kHeadingLeftDefaultTop)), dpi_);
+  }
+  for (int i = 0; i < kGridCells; ++i) {
+    Label4[i] = win::CreateChild(h, WC_STATICW, W(grid_.cells[i].caption).c_str(), kClip | SS_NOTIFY, 0,
+                                 Label4Id(i), ToDesign(CellGeometry(i)), dpi_);
   }
   List1 = win::CreateChild(h, WC_LISTBOXW, L"", WS_CLIPSIBLINGS | LBS_NOINTEGRALHEIGHT, 0, ListId(1),
                            DesignRect{0, 0, 10, 10}, dpi_);
@@ -373,6 +375,14 @@ LRESULT Form1::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
       break;
     case DM_GETDEFID:
       return MAKELRESULT(CommandId(1), DC_HASDEFID);
+    case WM_DRAWITEM: {
+      const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+      const win::Glyph glyph = item->hwndItem == Command2   ? win::Glyph::Up
+                               : item->hwndItem == Command3 ? win::Glyph::Down
+                                                            : win::Glyph::Menu;
+      win::DrawGlyphButton(*item, glyph);
+      return TRUE;
+    }
     case WM_CTLCOLORSTATIC:
       return reinterpret_cast<LRESULT>(OnCtlColorStatic(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam)));
     case WM_PAINT: {

@@ -30,6 +30,45 @@ UniqueFont CreateDesignFont(const wchar_t* face, int hundredthsOfPoint, bool bol
   return UniqueFont(CreateFontIndirectW(&lf));
 }
 
+void DrawGlyphButton(const DRAWITEMSTRUCT& item, Glyph glyph) {
+  HDC dc = item.hDC;
+  RECT rc = item.rcItem;
+  const bool pressed = (item.itemState & ODS_SELECTED) != 0;
+  FillRect(dc, &rc, GetSysColorBrush(COLOR_BTNFACE));
+  DrawEdge(dc, &rc, pressed ? EDGE_SUNKEN : EDGE_RAISED, BF_RECT | BF_ADJUST);
+  const int w = rc.right - rc.left;
+  const int h = rc.bottom - rc.top;
+  const int cx = rc.left + w / 2 + (pressed ? 1 : 0);
+  const int cy = rc.top + h / 2 + (pressed ? 1 : 0);
+  const bool enabled = (item.itemState & ODS_DISABLED) == 0;
+  HBRUSH brush = GetSysColorBrush(enabled ? COLOR_BTNTEXT : COLOR_GRAYTEXT);
+  HGDIOBJ oldBrush = SelectObject(dc, brush);
+  HGDIOBJ oldPen = SelectObject(dc, GetStockObject(NULL_PEN));
+  if (glyph == Glyph::Menu) {
+    const int half = (w - 2) / 3 > 1 ? (w - 2) / 3 : 1;
+    for (int i = -1; i <= 1; ++i) {
+      RECT bar{cx - half, cy + i * 3 - 1, cx + half + 1, cy + i * 3 + 1};
+      FillRect(dc, &bar, brush);
+    }
+  } else {
+    // A filled triangle drawn row by row, so it stays crisp at any size.
+    const int rows = h >= 4 ? (h + 1) / 2 : 2;
+    const int top = cy - rows / 2;
+    for (int r = 0; r < rows; ++r) {
+      const int halfWidth = glyph == Glyph::Up ? r : rows - 1 - r;
+      RECT line{cx - halfWidth, top + r, cx + halfWidth + 1, top + r + 1};
+      FillRect(dc, &line, brush);
+    }
+  }
+  SelectObject(dc, oldPen);
+  SelectObject(dc, oldBrush);
+  if (item.itemState & ODS_FOCUS) {
+    RECT focus = item.rcItem;
+    InflateRect(&focus, -2, -2);
+    DrawFocusRect(dc, &focus);
+  }
+}
+
 void ToolTips::Create(HWND owner) {
   owner_ = owner;
   tip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,

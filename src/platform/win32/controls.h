@@ -25,6 +25,10 @@ UniqueFont CreateDesignFont(const wchar_t* face, int hundredthsOfPoint, bool bol
 inline constexpr wchar_t kGothicFace[] = L"ＭＳ ゴシック";
 inline constexpr BYTE kShiftJisCharset = SHIFTJIS_CHARSET;
 
+// A small push button without a caption, drawn with a glyph (owner-drawn).
+enum class Glyph { Up, Down, Menu };
+void DrawGlyphButton(const DRAWITEMSTRUCT& item, Glyph glyph);
+
 // One tooltip control per window, with one tool per control.
 class ToolTips {
  public:

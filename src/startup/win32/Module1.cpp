@@ -118,6 +118,7 @@ int Main() {
 
   Form1* form = LoadMainForm();
   if (!form) return 1;
+  form->endLoopOnDestroy = true;
   form->Show();
   fStartupFinished = true;
   const int code = win::RunMessageLoop();
