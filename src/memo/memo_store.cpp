@@ -70,7 +70,7 @@ std::u16string DecipherText(const CipherLibrary& cipher, std::string_view cipher
 std::string MemoKey(Date date) { return FormatDate(date, "yyyy/mm/dd"); }
 
 bool MemoPresent(const std::filesystem::path& datFile, Date date) {
-  return profile::Read(kMemoSection, MemoKey(date), "", 4, datFile).count >= 1;
+  return profile::Read(kMemoSection, MemoKey(date), "", 4, datFile).count >= 0;
 }
 
 std::u16string ReadMemoText(const std::filesystem::path& datFile, const CipherLibrary& cipher,
@@ -115,7 +115,9 @@ std::vector<std::string> PastMemoKeys(const std::string& fileBytes, Date today) 
 void DeletePastMemos(const std::filesystem::path& datFile, Date today) {
   const std::optional<std::string> bytes = ReadWholeFile(datFile);
   if (!bytes) return;
-  for (const std::string& key : PastMemoKeys(*bytes, today)) RemoveMemo(datFile, key);
+  // One rewrite of the file for all of them: a key at a time would rewrite
+  // a file of years of memos once per memo.
+  profile::DeleteKeys(kMemoSection, PastMemoKeys(*bytes, today), datFile);
 }
 
 std::vector<Date> AllMemoDates(const std::string& fileBytes) {

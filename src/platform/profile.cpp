@@ -247,6 +247,24 @@ std::optional<std::string_view> Optional(const char* text) {
   return text ? std::optional<std::string_view>(text) : std::nullopt;
 }
 
+// Puts the edited bytes in the file's place and remembers them. Called with
+// the engine's lock held.
+bool Replace(const std::filesystem::path& file, std::string edited) {
+  Cache& cache = TheCache();
+  const ReplaceResult result =
+      detail::ReplaceWhole(file, edited, {durable_writes.load(), stop_after_temp.load(), cache.Settle(file)});
+  if (!result.ok) {
+    cache.Forget(file);
+    return false;
+  }
+  try {
+    cache.Wrote(file, std::move(edited), result);
+  } catch (...) {
+    cache.Forget(file);  // the file is written; only the copy is lost
+  }
+  return true;
+}
+
 }  // namespace
 
 uint32_t GetString(const char* section, const char* key, const char* def, char* buffer, uint32_t cap,
@@ -285,18 +303,25 @@ bool WriteString(const char* section, const char* key, const char* value,
                     Optional(value));
     // Windows opens the file for writing even when nothing changes.
     if (!edited) return presence == Presence::kMissing || detail::FileWritable(file);
-    const ReplaceResult result =
-        detail::ReplaceWhole(file, *edited, {durable_writes.load(), stop_after_temp.load(), cache.Settle(file)});
-    if (!result.ok) {
-      cache.Forget(file);
-      return false;
-    }
-    try {
-      cache.Wrote(file, std::move(*edited), result);
-    } catch (...) {
-      cache.Forget(file);  // the file is written; only the copy is lost
-    }
-    return true;
+    return Replace(file, std::move(*edited));
+  } catch (...) {
+    return false;
+  }
+}
+
+bool DeleteKeys(const char* section, const std::vector<std::string>& keys,
+                const std::filesystem::path& file) {
+  if (!section || file.empty()) return false;
+  try {
+    std::lock_guard<std::mutex> lock(EngineMutex());
+    const Document* doc = &NoFile();
+    if (TheCache().Current(file, doc) == Presence::kUnreadable) return false;
+    std::vector<std::string_view> names;
+    names.reserve(keys.size());
+    for (const std::string& key : keys) names.push_back(WithoutSpaces(UpToNul(key)));
+    std::optional<std::string> edited = doc->WithoutKeys(WithoutSpaces(section), names);
+    if (!edited) return true;
+    return Replace(file, std::move(*edited));
   } catch (...) {
     return false;
   }

@@ -13,6 +13,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace mekuri::profile {
 
@@ -27,6 +28,13 @@ uint32_t GetString(const char* section, const char* key, const char* def,
 // written whole and put in place.
 bool WriteString(const char* section, const char* key, const char* value,
                  const std::filesystem::path& file);
+
+// WriteString(section, key, nullptr, file) for every key in turn, done as one
+// write of the whole file: a key listed twice removes two of its lines, and
+// keys that are not there are passed over. Returns true when nothing needs
+// removing, and false, with the file as it was, when it could not be written.
+bool DeleteKeys(const char* section, const std::vector<std::string>& keys,
+                const std::filesystem::path& file);
 
 // Convenience over GetString for callers that keep std::string: the text
 // before the first NUL of a buffer of cap bytes, and the returned count.

@@ -188,12 +188,16 @@ std::string_view Document::KeyName(uint32_t line) const {
   return Text().substr(lines_[line].name, lines_[line].name_size);
 }
 
-int64_t Document::FindKey(size_t section, std::string_view key) const {
+int64_t Document::FindKeyItem(size_t section, std::string_view key) const {
   const Section& s = sections_[section];
   auto name_of = [this, &s](uint32_t i) { return KeyName(s.keys[i]); };
   if (!s.index.Built()) s.index.Build(static_cast<uint32_t>(s.keys.size()), name_of);
-  const int64_t item = s.index.Find(key, name_of);
-  return item < 0 ? int64_t{-1} : static_cast<int64_t>(s.keys[item]);
+  return s.index.Find(key, name_of);
+}
+
+int64_t Document::FindKey(size_t section, std::string_view key) const {
+  const int64_t item = FindKeyItem(section, key);
+  return item < 0 ? int64_t{-1} : static_cast<int64_t>(sections_[section].keys[item]);
 }
 
 std::string_view Document::Value(uint32_t line) const {
@@ -305,6 +309,53 @@ std::optional<std::string> Document::Edited(std::string_view section,
   std::string text = after.next > after.end ? std::string() : LineBreak();
   text += Encode(entry);
   return Spliced({{after.next, after.next, std::move(text)}});
+}
+
+std::optional<std::string> Document::WithoutKeys(std::string_view section,
+                                                 const std::vector<std::string_view>& keys) const {
+  const int64_t found = FindSection(section);
+  if (found < 0 || keys.empty()) return std::nullopt;
+  const Section& s = sections_[found];
+  // One by one, each deletion takes the first line left of its name, so the
+  // n-th request for a name takes its n-th line. Count the requests by the
+  // item of the name's first line.
+  std::vector<uint32_t> wanted(s.keys.size(), 0);
+  bool repeated = false;
+  size_t total = 0;
+  for (std::string_view key : keys) {
+    const int64_t item = FindKeyItem(found, key);
+    if (item < 0) continue;
+    repeated = repeated || wanted[item] > 0;
+    ++wanted[item];
+    ++total;
+  }
+  if (total == 0) return std::nullopt;
+  std::vector<Splice> splices;
+  splices.reserve(total);
+  auto remove = [&](uint32_t item) {
+    const Line& line = lines_[s.keys[item]];
+    splices.push_back({line.begin, line.next, {}});
+  };
+  if (!repeated) {
+    for (uint32_t item = 0; item < wanted.size(); ++item) {
+      if (wanted[item] > 0) remove(item);
+    }
+    return Spliced(std::move(splices));
+  }
+  // Chain every key line to the next one of the same name.
+  constexpr uint32_t kNone = UINT32_MAX;
+  std::vector<uint32_t> next(s.keys.size(), kNone);
+  std::vector<uint32_t> last(s.keys.size(), kNone);
+  for (uint32_t item = 0; item < s.keys.size(); ++item) {
+    const uint32_t first = static_cast<uint32_t>(FindKeyItem(found, KeyName(s.keys[item])));
+    if (last[first] != kNone) next[last[first]] = item;
+    last[first] = item;
+  }
+  for (uint32_t item = 0; item < wanted.size(); ++item) {
+    uint32_t at = item;
+    for (uint32_t n = wanted[item]; n > 0 && at != kNone; --n, at = next[at]) remove(at);
+  }
+  return Spliced(std::move(splices));
 }
 
 }  // namespace mekuri::profile::detail

@@ -91,6 +91,10 @@ class Document {
   // a null key or value is an absent one. Nothing when the file stays as it is.
   std::optional<std::string> Edited(std::string_view section, std::optional<std::string_view> key,
                                     std::optional<std::string_view> value) const;
+  // The file's bytes after WritePrivateProfileString(section, key, null) for
+  // each key in turn, in one pass. Nothing when no key is found.
+  std::optional<std::string> WithoutKeys(std::string_view section,
+                                         const std::vector<std::string_view>& keys) const;
 
  private:
   struct Section {
@@ -107,6 +111,8 @@ class Document {
   };
 
   std::string_view Text() const { return utf16_ ? text_ : std::string_view(bytes_); }
+  // The item in KeyLines(section) of the first key of that name, or -1.
+  int64_t FindKeyItem(size_t section, std::string_view key) const;
   void ParseAnsi();
   void ParseUtf16();
   void AddLine(Line line, std::string_view text, uint32_t text_base);

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include "form_fixture.h"
+
 #include <cstdint>
 #include <cstdlib>
 #include <string>
@@ -12,19 +14,7 @@ namespace {
 
 using CipherFn = std::int32_t(__stdcall*)(const char*, std::int32_t, char*, std::int32_t*);
 
-// MEKURI_DIST names the folder; otherwise dist\ beside the test exe or one of
-// its parents (build\<dir>\win_tests.exe with the DLL in <repo>\dist).
-std::wstring FindDll() {
-  if (const wchar_t* dist = _wgetenv(L"MEKURI_DIST")) return std::wstring(dist) + L"\\QzlCmn.dll";
-  wchar_t path[MAX_PATH];
-  std::wstring dir(path, GetModuleFileNameW(nullptr, path, MAX_PATH));
-  for (std::size_t slash; (slash = dir.find_last_of(L"\\/")) != std::wstring::npos;) {
-    dir.resize(slash);
-    const std::wstring candidate = dir + L"\\dist\\QzlCmn.dll";
-    if (GetFileAttributesW(candidate.c_str()) != INVALID_FILE_ATTRIBUTES) return candidate;
-  }
-  return L"QzlCmn.dll";
-}
+std::wstring FindDll() { return (mekuri::testing::DistFolder() / L"QzlCmn.dll").wstring(); }
 
 class CipherDll : public testing::Test {
  protected:

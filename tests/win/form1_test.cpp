@@ -195,9 +195,14 @@ TEST_F(MainWindow, LoadPlacesTheWindowBySavedEdges) {
     Form1& f = LoadForm();
     const RECT rc = WindowRect(f.hwnd());
     const double tpp = Tpp();
-    if (c.leftSet) EXPECT_EQ(rc.left, static_cast<int>(c.leftTwips / tpp)) << c.lines;
-    if (c.topSet) EXPECT_EQ(rc.top, static_cast<int>(c.topTwips / tpp)) << c.lines;
-    if (!c.topSet) EXPECT_EQ(rc.top, win::Scale(16, win::SystemDpi())) << "design top kept: " << c.lines;
+    if (c.leftSet) {
+      EXPECT_EQ(rc.left, static_cast<int>(c.leftTwips / tpp)) << c.lines;
+    }
+    if (c.topSet) {
+      EXPECT_EQ(rc.top, static_cast<int>(c.topTwips / tpp)) << c.lines;
+    } else {
+      EXPECT_EQ(rc.top, win::Scale(16, win::SystemDpi())) << "design top kept: " << c.lines;
+    }
   }
 }
 

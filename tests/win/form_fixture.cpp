@@ -6,7 +6,9 @@
 #include <sstream>
 
 #include "platform/profile.h"
+#include "platform/win32/cipher_library.h"
 #include "platform/win32/clock.h"
+#include "platform/win32/keyboard.h"
 #include "platform/win32/text.h"
 #include "platform/win32/window.h"
 #include "startup/win32/Module1.h"
@@ -24,6 +26,17 @@ std::filesystem::path MakeTempFolder() {
   return folder;
 }
 
+std::filesystem::path DistFolder() {
+  if (const wchar_t* dist = _wgetenv(L"MEKURI_DIST")) return dist;
+  wchar_t path[MAX_PATH];
+  std::wstring dir(path, GetModuleFileNameW(nullptr, path, MAX_PATH));
+  for (size_t slash; (slash = dir.find_last_of(L"\\/")) != std::wstring::npos;) {
+    dir.resize(slash);
+    if (GetFileAttributesW((dir + L"\\dist\\QzlCmn.dll").c_str()) != INVALID_FILE_ATTRIBUTES) return dir + L"\\dist";
+  }
+  return L".";
+}
+
 std::string ReadFileBytes(const std::filesystem::path& file) {
   std::ifstream in(file, std::ios::binary);
   std::stringstream s;
@@ -38,7 +51,9 @@ void WriteFileBytes(const std::filesystem::path& file, const std::string& bytes)
 
 void MainFormTest::SetUp() {
   folder_ = MakeTempFolder();
+  CopyFileW((DistFolder() / L"QzlCmn.dll").c_str(), (folder_ / L"QzlCmn.dll").c_str(), FALSE);
   Module1::PrepareModule(folder_.wstring(), L"tester");
+  Module1::fStartupFinished = true;
   win::SetMessageBoxForTesting([this](const win::MessageBoxCall& call) {
     boxes_.push_back(call);
     return IDOK;
@@ -46,7 +61,10 @@ void MainFormTest::SetUp() {
 }
 
 void MainFormTest::TearDown() {
+  while (!win::Window::Loaded().empty()) DestroyWindow(win::Window::Loaded().back()->hwnd());
   Module1::UnloadMainForm();
+  win::SetCtrlForTesting(-1);
+  win::SetCipherForTesting(nullptr);
   win::SetMessageBoxForTesting(nullptr);
   win::SetClockForTesting(nullptr);
   profile::ClearCache();
@@ -89,17 +107,22 @@ void MainFormTest::PressKey(HWND target, UINT vk) {
 std::wstring MainFormTest::Text(HWND hwnd) const { return win::GetText(hwnd); }
 
 std::wstring MainFormTest::TooltipOf(HWND control) const {
-  HWND tip = nullptr;
-  // The tooltip control is a top-level window owned by the form.
+  // The tooltip control is a top-level window owned by the control's window.
+  struct Search {
+    HWND owner;
+    HWND tip;
+  } search{GetAncestor(control, GA_ROOT), nullptr};
   EnumThreadWindows(GetCurrentThreadId(), [](HWND w, LPARAM p) -> BOOL {
+    auto* s = reinterpret_cast<Search*>(p);
     wchar_t cls[64];
     GetClassNameW(w, cls, 64);
-    if (lstrcmpW(cls, TOOLTIPS_CLASSW) == 0) {
-      *reinterpret_cast<HWND*>(p) = w;
+    if (lstrcmpW(cls, TOOLTIPS_CLASSW) == 0 && GetWindow(w, GW_OWNER) == s->owner) {
+      s->tip = w;
       return FALSE;
     }
     return TRUE;
-  }, reinterpret_cast<LPARAM>(&tip));
+  }, reinterpret_cast<LPARAM>(&search));
+  HWND tip = search.tip;
   if (!tip) return L"<no tooltip control>";
   wchar_t text[256] = L"";
   TOOLINFOW ti{};

@@ -15,6 +15,9 @@
 namespace mekuri::testing {
 
 std::filesystem::path MakeTempFolder();
+// The built program folder: MEKURI_DIST, or dist\ beside the test exe or one
+// of its parents.
+std::filesystem::path DistFolder();
 std::string ReadFileBytes(const std::filesystem::path& file);
 void WriteFileBytes(const std::filesystem::path& file, const std::string& bytes);
 

@@ -370,6 +370,12 @@ LRESULT Form1::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
           ShowMainWindow();
           return 0;
         default:
+          if (HIWORD(wParam) == STN_DBLCLK && LOWORD(wParam) >= Label4Id(0) &&
+              LOWORD(wParam) < Label4Id(kGridCells)) {
+            int index = LOWORD(wParam) - Label4Id(0);
+            Label4_DblClick(index);
+            return 0;
+          }
           break;
       }
       break;

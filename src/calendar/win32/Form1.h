@@ -38,6 +38,12 @@ class Form1 : public win::Window {
   void Text1_KeyDown(int KeyCode, int Shift);
   void Text2_KeyDown(int KeyCode, int Shift);
 
+  // Memo openers.
+  void Label4_DblClick(int& Index);
+  void Today_DblClick(Date dDay, bool fNotSetPosition);
+  void OpenToday();
+  void OpenAllMemo();
+
   Date dShownMonth;
   Date dToday;
 
@@ -76,6 +82,8 @@ class Form1 : public win::Window {
   void StepYear(int delta);
   void ShowMonthOf(Date date);
   void ShowMainWindow();
+  class Form2* OpenMemoWindow(Date date, bool place);
+  void PlaceBeside(HWND memo);
   bool RejectMonthInput();
   HBRUSH OnCtlColorStatic(HDC dc, HWND control);
   static LRESULT CALLBACK TextBoxProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam,

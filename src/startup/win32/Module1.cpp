@@ -8,6 +8,7 @@
 #include "calendar/calendar_texts.h"
 #include "calendar/win32/Form1.h"
 #include "memo/memo_store.h"
+#include "memo/win32/Form2.h"
 #include "platform/win32/text.h"
 #include "platform/win32/window.h"
 #include "shell/commands.h"
@@ -24,6 +25,8 @@ bool EveryHourBeep = true;
 bool HidingCheck = true;
 bool fStartupFinished = false;
 bool fExiting = false;
+bool fBulkClose = false;
+Form2* todayMemo = nullptr;
 std::array<Date, kGridCells> dCellDate{};
 
 namespace {
@@ -120,6 +123,9 @@ int Main() {
   if (!form) return 1;
   form->endLoopOnDestroy = true;
   form->Show();
+
+  form->OpenToday();
+  if (todayMemo) todayMemo->Show();
   fStartupFinished = true;
   const int code = win::RunMessageLoop();
   UnloadMainForm();

@@ -14,6 +14,7 @@
 namespace mekuri {
 
 class Form1;
+class Form2;
 
 namespace Module1 {
 
@@ -26,7 +27,11 @@ extern bool EveryHourBeep;
 extern bool HidingCheck;
 extern bool fStartupFinished;
 extern bool fExiting;
+extern bool fBulkClose;  // a close-all command is unloading windows
 extern std::array<Date, kGridCells> dCellDate;
+
+// The memo window that OpenToday opened at start-up.
+extern Form2* todayMemo;
 
 // The main window, once start-up has loaded it.
 Form1* MainForm();

@@ -1,0 +1,27 @@
+#pragma once
+// The fixed texts of the memo window, in UTF-16 as the window layer hands
+// them to the system.
+#include <string_view>
+
+namespace mekuri {
+
+// A memo window is found by its caption: this prefix and the date key.
+inline constexpr std::u16string_view kMemoCaptionPrefix = u"Memo - ";
+inline constexpr std::u16string_view kWeekdaySuffix = u"曜日";
+
+inline constexpr std::u16string_view kMemoHeading = u"● メモ";
+inline constexpr std::u16string_view kSaveCaption = u"保存(&S)";
+inline constexpr std::u16string_view kDeleteCaption = u"削除(&D)";
+inline constexpr std::u16string_view kCloseCaption = u"閉じる(&C)";
+inline constexpr std::u16string_view kKeyHelp = u"Ctrl+A：全選択， Ctrl+S：保存， Ctrl+DEL：削除";
+
+// Refusals of a save (exclamation icon, title "処理中断").
+inline constexpr std::u16string_view kTooLongPrompt = u"10000 文字を超えています。";
+inline constexpr std::u16string_view kCipherFailedPrompt =
+    u"メモを暗号化できませんでした（QzlCmn.dll を確認してください）。\r\nメモは保存されていません。";
+inline constexpr std::u16string_view kWriteFailedPrompt =
+    u"メモファイルに書き込めませんでした。\r\nメモは保存されていません。";
+inline constexpr std::u16string_view kDeleteFailedPrompt =
+    u"メモファイルに書き込めませんでした。\r\nメモは削除されていません。";
+
+}  // namespace mekuri

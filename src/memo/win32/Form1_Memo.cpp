@@ -1,0 +1,100 @@
+// The main window's memo openers: a date becomes an open memo window, at
+// most one per date, found by its caption.
+#include <windows.h>
+
+#include "calendar/win32/Form1.h"
+#include "memo/memo_store.h"
+#include "memo/memo_texts.h"
+#include "memo/win32/Form2.h"
+#include "platform/win32/cipher_library.h"
+#include "platform/win32/clock.h"
+#include "platform/win32/text.h"
+#include "startup/win32/Module1.h"
+
+namespace mekuri {
+namespace {
+
+constexpr int kTodayIndex = 999;  // the tray's "today" double-click
+
+std::wstring MemoCaption(Date date) {
+  const std::string key = MemoKey(date);
+  return win::Wide(kMemoCaptionPrefix) + std::wstring(key.begin(), key.end());
+}
+
+}  // namespace
+
+Form2* Form1::OpenMemoWindow(Date date, bool place) {
+  const std::wstring caption = MemoCaption(date);
+  if (HWND open = FindWindowW(L"Mekurinote.Form2", caption.c_str())) {
+    if (IsIconic(open)) ShowWindow(open, SW_RESTORE);
+    SetForegroundWindow(open);
+    return nullptr;
+  }
+  const size_t loadedBefore = Window::Loaded().size();
+  Form2* memo = Form2::Load();
+  if (!memo) return nullptr;  // out of window resources: stop quietly
+  memo->Fill(date, ReadMemoText(Module1::strDatFile, win::Cipher(Module1::strAppPath), MemoKey(date)));
+  if (place && loadedBefore == 1) PlaceBeside(memo->hwnd());
+  if (Module1::fStartupFinished) memo->Show();
+  return memo;
+}
+
+// Beside the main window: on its right, or on its left when the memo would
+// not fit on the right; level with it, or on the screen's bottom edge when
+// the main window reaches it.
+void Form1::PlaceBeside(HWND memo) {
+  RECT main{}, own{};
+  GetWindowRect(hwnd(), &main);
+  GetWindowRect(memo, &own);
+  const int screenW = GetSystemMetrics(SM_CXSCREEN);
+  const int screenH = GetSystemMetrics(SM_CYSCREEN);
+  const int memoW = own.right - own.left;
+  const int memoH = own.bottom - own.top;
+  const int mainW = main.right - main.left;
+  const int mainH = main.bottom - main.top;
+  const int x = (screenW - memoW <= main.left + mainW) ? main.left - memoW : main.left + mainW;
+  const int y = (main.top + mainH >= screenH) ? screenH - memoH : main.top;
+  SetWindowPos(memo, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void Form1::Label4_DblClick(int& Index) {
+  if (Index == kTodayIndex) {
+    Index = 0;
+    Module1::dCellDate[0] = win::Today();
+  } else if (Index < 7) {
+    return;
+  }
+  if (Index < 0 || Index >= kGridCells || Module1::dCellDate[Index] == kZeroDate) return;
+  OpenMemoWindow(Module1::dCellDate[Index], true);
+}
+
+void Form1::Today_DblClick(Date dDay, bool fNotSetPosition) { OpenMemoWindow(dDay, !fNotSetPosition); }
+
+void Form1::OpenToday() {
+  for (int index = 42; index <= 111; ++index) {
+    if (Module1::dCellDate[index] != dToday) continue;
+    Label4_DblClick(index);
+    const std::vector<Form2*> memos = LoadedMemoWindows();
+    if (memos.empty()) return;
+    Module1::todayMemo = memos.back();
+    PlaceBeside(Module1::todayMemo->hwnd());
+    return;
+  }
+}
+
+void Form1::OpenAllMemo() {
+  SendMessageW(List1, LB_RESETCONTENT, 0, 0);
+  const std::optional<std::string> bytes = ReadWholeFile(Module1::strDatFile);
+  if (!bytes) return;
+  const std::vector<Date> dates = AllMemoDates(*bytes);
+  for (Date date : dates) {
+    SendMessageW(List1, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(win::WideAscii(MemoKey(date)).c_str()));
+  }
+  for (Date date : dates) {
+    const bool alreadyOpen = FindWindowW(L"Mekurinote.Form2", MemoCaption(date).c_str()) != nullptr;
+    // When no more windows can be created, the rest stay closed.
+    if (!OpenMemoWindow(date, false) && !alreadyOpen) break;
+  }
+}
+
+}  // namespace mekuri

@@ -1,0 +1,78 @@
+#pragma once
+// The memo window: edits, saves and deletes the memo of one date. Its caption
+// "Memo - yyyy/mm/dd" is its identity; the date key is its last 10 characters.
+#include <windows.h>
+
+#include <string>
+
+#include "base/date.h"
+#include "platform/win32/controls.h"
+#include "platform/win32/handles.h"
+#include "platform/win32/window.h"
+
+namespace mekuri {
+
+class Form2 : public win::Window {
+ public:
+  static constexpr int kClientWidth = 400;   // 6000 twips
+  static constexpr int kClientHeight = 240;  // 3600 twips
+
+  const wchar_t* FormName() const override { return L"Form2"; }
+
+  // Creates a new memo window, hidden; it deletes itself when destroyed.
+  static Form2* Load();
+  // Fills the window with the memo of a date as the openers do.
+  void Fill(Date date, const std::u16string& text);
+  void Show();
+  void Unload() override;
+
+  void Command1_Click();  // save
+  void Command2_Click();  // close
+  void Command3_Click();  // delete
+  void Text1_Change();
+  void Text1_KeyDown(int KeyCode, int Shift);
+
+  std::u16string strFirstText;  // the text as last loaded or saved
+
+  HWND Label1 = nullptr;
+  HWND Label2 = nullptr;
+  HWND Label3 = nullptr;
+  HWND Label4 = nullptr;
+  HWND Text1 = nullptr;
+  HWND Frame1 = nullptr;
+  HWND Command1 = nullptr;
+  HWND Command2 = nullptr;
+  HWND Command3 = nullptr;
+
+ protected:
+  LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
+  void OnDestroyed() override;
+
+ private:
+  Form2() = default;
+  bool Create();
+  void CreateControls();
+  void Layout();
+  // Returns false when the unload is cancelled (Ctrl held: the close turns
+  // into closing every window but the main one).
+  bool Form_Unload();
+  void Form_Resize();
+  std::string DateKey() const;
+  void SelectAllText();
+  void ShowStop(std::u16string_view prompt);
+  static LRESULT CALLBACK TextProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                                   DWORD_PTR refData);
+
+  bool fBusy = false;  // minimising every memo window
+  bool eatChar_ = false;
+  UINT dpi_ = 96;
+  win::ToolTips tips_;
+  win::UniqueFont fontForm_;
+  win::UniqueFont fontDate_;
+  win::UniqueFont fontHelp_;
+};
+
+// Every loaded memo window, in load order.
+std::vector<Form2*> LoadedMemoWindows();
+
+}  // namespace mekuri
