@@ -70,7 +70,7 @@ std::u16string DecipherText(const CipherLibrary& cipher, std::string_view cipher
 std::string MemoKey(Date date) { return FormatDate(date, "yyyy/mm/dd"); }
 
 bool MemoPresent(const std::filesystem::path& datFile, Date date) {
-  return profile::Read(kMemoSection, MemoKey(date), "", 4, datFile).count >= 0;
+  return profile::Read(kMemoSection, MemoKey(date), "", 4, datFile).count >= 1;
 }
 
 std::u16string ReadMemoText(const std::filesystem::path& datFile, const CipherLibrary& cipher,

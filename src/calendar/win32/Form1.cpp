@@ -17,7 +17,7 @@ namespace {
 
 using win::DesignRect;
 
-constexpr DWORD kFormStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
+constexpr DWORD kFormStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
 constexpr DWORD kFormExStyle = WS_EX_APPWINDOW;
 
 // The month strip of the design (pixels at 96 DPI); buttons inside a frame

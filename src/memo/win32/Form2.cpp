@@ -21,7 +21,7 @@ namespace {
 
 using win::DesignRect;
 
-constexpr DWORD kFormStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
+constexpr DWORD kFormStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
 constexpr DWORD kFormExStyle = 0;
 
 // The design in twips, 15 to a pixel at 96 DPI; buttons sit inside Frame1.

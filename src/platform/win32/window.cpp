@@ -56,6 +56,22 @@ bool Window::CreateTopLevel(DWORD exStyle, DWORD style, const std::wstring& capt
                          owner, nullptr, Instance(), this) != nullptr;
 }
 
+LRESULT Window::DefaultProc(UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (msg == WM_ACTIVATE) {
+    if (LOWORD(wParam) == WA_INACTIVE) {
+      HWND focus = GetFocus();
+      if (focus && IsChild(hwnd_, focus)) lastFocus_ = focus;
+    } else if (!HIWORD(wParam)) {  // not while minimised
+      HWND target = (lastFocus_ && IsWindow(lastFocus_) && IsChild(hwnd_, lastFocus_))
+                        ? lastFocus_
+                        : GetNextDlgTabItem(hwnd_, nullptr, FALSE);
+      if (target) SetFocus(target);
+    }
+    return 0;
+  }
+  return DefWindowProcW(hwnd_, msg, wParam, lParam);
+}
+
 LRESULT Window::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
   return DefaultProc(msg, wParam, lParam);
 }

@@ -36,15 +36,16 @@ class Window {
   bool CreateTopLevel(DWORD exStyle, DWORD style, const std::wstring& caption, int x, int y,
                       int width, int height, HWND owner, HICON icon = nullptr);
   virtual LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
-  LRESULT DefaultProc(UINT msg, WPARAM wParam, LPARAM lParam) {
-    return DefWindowProcW(hwnd_, msg, wParam, lParam);
-  }
+  // Unhandled messages; activation also keeps the keyboard focus on the
+  // control that had it, as a dialog does.
+  LRESULT DefaultProc(UINT msg, WPARAM wParam, LPARAM lParam);
   // Called after WM_NCDESTROY, when the handle is gone.
   virtual void OnDestroyed() {}
 
  private:
   static LRESULT CALLBACK StaticProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
   HWND hwnd_ = nullptr;
+  HWND lastFocus_ = nullptr;
 };
 
 // The DPI of a window, 96 where the system cannot tell.

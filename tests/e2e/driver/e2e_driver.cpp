@@ -8,6 +8,7 @@
 //   e2e_driver text CAPTION ID       print the text of child ID (UTF-8)
 //   e2e_driver rect CAPTION          print "left top right bottom" of the window
 //   e2e_driver point CAPTION ID      print the screen "x y" of the centre of child ID
+//   e2e_driver find CAPTION TEXT FIRST LAST   print the first child ID in FIRST..LAST whose text is TEXT
 #include <windows.h>
 
 #include <cstdio>
@@ -74,6 +75,18 @@ int wmain(int argc, wchar_t** argv) {
     GetWindowRect(child, &rc);
     std::printf("%ld %ld\n", (rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2);
     return 0;
+  }
+  if (cmd == L"find" && argc > 5) {
+    for (int id = _wtoi(argv[4]); id <= _wtoi(argv[5]); ++id) {
+      HWND child = GetDlgItem(w, id);
+      wchar_t text[256] = L"";
+      if (child) SendMessageW(child, WM_GETTEXT, 256, reinterpret_cast<LPARAM>(text));
+      if (child && std::wstring(text) == argv[3]) {
+        std::printf("%d\n", id);
+        return 0;
+      }
+    }
+    return 1;
   }
   if (cmd == L"text" && argc > 3) {
     HWND child = GetDlgItem(w, _wtoi(argv[3]));

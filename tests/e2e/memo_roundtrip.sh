@@ -1,0 +1,50 @@
+#!/usr/bin/env bash
+# A memo as a user writes it: today's memo opens at start-up, a double-click
+# on a day opens that day's memo, typed text is saved with Ctrl+S, Esc closes,
+# and after a restart the memo is still there and readable.
+source "$(dirname "$0")/lib/common.sh"
+app=$(new_app_folder)
+printf '[Mekurinote]\r\nStartX=6300\r\nStartY=600\r\n' > "$app/Mekurinote.ini"
+start_app "$app"
+eventually 30 driver visible "$CAPTION" || fail "main window did not open"
+today_memo="Memo - $(date +%Y/%m/%d)"
+eventually 10 driver visible "$today_memo" || fail "today's memo window did not open at start-up"
+
+day=15; [ "$(date +%d)" = 15 ] && day=16
+memo="Memo - $(date +%Y/%m)/$day"
+cell=$(driver find "$CAPTION" "$day" 1042 1111) || fail "no cell for day $day in the middle month"
+read -r x y < <(driver point "$CAPTION" "$cell")
+xdotool mousemove "$x" "$y" click --repeat 2 --delay 80 1
+eventually 10 driver visible "$memo" || fail "double-click did not open $memo"
+read -r tx ty < <(driver point "$memo" 101)
+xdotool mousemove "$tx" "$ty" click 1
+sleep 0.3
+xdotool type --delay 30 "e2e memo"
+sleep 0.5
+xdotool key --delay 80 ctrl+s
+eventually 5 grep -q "^$(date +%Y/%m)/$day=" "$app/Mekurinote_"*.dat || fail "Ctrl+S wrote no memo"
+! grep -q "e2e memo" "$app/Mekurinote_"*.dat || fail "the memo is stored in clear text"
+xdotool key Escape
+eventually 5 bash -c "! \"$WINE64\" \"$DRIVER\" visible '$memo' >/dev/null 2>&1" || fail "Esc did not close the saved memo"
+
+if [ -n "${MEKURI_SHOT:-}" ]; then
+  xdotool mousemove "$x" "$y" click --repeat 2 --delay 80 1
+  eventually 10 driver visible "$memo"
+  xdotool mousemove 1200 1000
+  sleep 1.5
+  xwd -root -display "$DISPLAY" -silent | /usr/bin/convert xwd:- "$MEKURI_SHOT"
+fi
+
+driver close "$CAPTION"
+wait "${APP_PIDS[0]}" || fail "program did not end cleanly"
+
+start_app "$app"
+eventually 30 driver visible "$CAPTION" || fail "main window did not open again"
+cell=$(driver find "$CAPTION" "$day" 1042 1111)
+read -r x y < <(driver point "$CAPTION" "$cell")
+xdotool mousemove "$x" "$y" click --repeat 2 --delay 80 1
+eventually 10 driver visible "$memo" || fail "memo did not open after restart"
+[ "$(driver text "$memo" 101)" = "e2e memo" ] || fail "memo text after restart: '$(driver text "$memo" 101)'"
+driver close "$CAPTION"
+wait "${APP_PIDS[1]}" || fail "program did not end cleanly"
+rm -rf "$app"
