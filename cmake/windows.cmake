@@ -12,12 +12,13 @@ target_link_libraries(mekuri_win PUBLIC mekuri_core ${WIN_LIBS})
 
 find_package(Python3 REQUIRED COMPONENTS Interpreter)
 set(GEN_RES_DIR ${CMAKE_BINARY_DIR}/generated)
-add_custom_command(OUTPUT ${GEN_RES_DIR}/Mekurinote.ico
+set(GEN_ICONS ${GEN_RES_DIR}/Mekurinote.ico ${GEN_RES_DIR}/Tray1.ico ${GEN_RES_DIR}/Tray2.ico)
+add_custom_command(OUTPUT ${GEN_ICONS}
   COMMAND ${CMAKE_COMMAND} -E make_directory ${GEN_RES_DIR}
-  COMMAND Python3::Interpreter ${CMAKE_SOURCE_DIR}/tools/make_icon.py ${GEN_RES_DIR}/Mekurinote.ico
+  COMMAND Python3::Interpreter ${CMAKE_SOURCE_DIR}/tools/make_icon.py ${GEN_ICONS}
   DEPENDS ${CMAKE_SOURCE_DIR}/tools/make_icon.py)
 set_source_files_properties(${CMAKE_SOURCE_DIR}/res/Mekurinote.rc PROPERTIES
-  OBJECT_DEPENDS "${GEN_RES_DIR}/Mekurinote.ico;${CMAKE_SOURCE_DIR}/res/Mekurinote.manifest")
+  OBJECT_DEPENDS "${GEN_ICONS};${CMAKE_SOURCE_DIR}/res/Mekurinote.manifest")
 set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -I${GEN_RES_DIR} -I${CMAKE_SOURCE_DIR}/res")
 enable_language(RC)
 
@@ -80,3 +81,31 @@ if(QZL_SOURCES)
   target_link_options(QzlCmn PRIVATE -static -s -Wl,--kill-at)
   target_link_libraries(QzlCmn PRIVATE bcrypt)
 endif()
+
+# ShellExecute.exe, the launcher the readme command starts from the program
+# folder; it opens the file it is given with its associated application.
+add_executable(ShellExecute WIN32 ${CMAKE_SOURCE_DIR}/launcher/ShellExecute.cpp
+  ${CMAKE_SOURCE_DIR}/launcher/ShellExecute.rc)
+set_source_files_properties(${CMAKE_SOURCE_DIR}/launcher/ShellExecute.rc PROPERTIES
+  OBJECT_DEPENDS ${CMAKE_SOURCE_DIR}/launcher/ShellExecute.manifest)
+target_include_directories(ShellExecute PRIVATE ${CMAKE_SOURCE_DIR}/launcher)
+target_compile_options(ShellExecute PRIVATE ${WIN_COMMON_FLAGS})
+target_link_options(ShellExecute PRIVATE -static -s -municode -mwindows)
+target_link_libraries(ShellExecute PRIVATE shell32 ole32)
+set_target_properties(ShellExecute PROPERTIES OUTPUT_NAME ShellExecute RUNTIME_OUTPUT_DIRECTORY ${DIST_DIR})
+foreach(cfg IN ITEMS DEBUG RELEASE RELWITHDEBINFO MINSIZEREL)
+  set_target_properties(ShellExecute PROPERTIES RUNTIME_OUTPUT_DIRECTORY_${cfg} ${DIST_DIR})
+endforeach()
+
+# 読んで☆.txt, the user's guide: written in UTF-8 under docs/, shipped in code
+# page 932 with CR LF. The script fails the build on a character that code
+# page 932 cannot hold.
+set(README_OUT "${DIST_DIR}/読んで☆.txt")
+add_custom_command(OUTPUT "${README_OUT}"
+  COMMAND Python3::Interpreter ${CMAKE_SOURCE_DIR}/tools/make_readme.py
+          ${CMAKE_SOURCE_DIR}/docs/readme-ja.txt "${README_OUT}"
+  DEPENDS ${CMAKE_SOURCE_DIR}/tools/make_readme.py ${CMAKE_SOURCE_DIR}/docs/readme-ja.txt
+  VERBATIM)
+add_custom_target(readme ALL DEPENDS "${README_OUT}")
+# Building the program alone still gives a complete program folder.
+add_dependencies(Mekurinote ShellExecute readme)

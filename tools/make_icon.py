@@ -15,8 +15,7 @@ each other."""
 import struct
 import sys
 
-MAIN_SIZES = [16, 24, 32, 48]
-TRAY_SIZES = [16, 20, 24, 32, 48]
+SIZES = [16, 20, 24, 32, 48]
 
 CLEAR = (0, 0, 0, 0)
 BORDER = (96, 96, 96, 255)
@@ -143,10 +142,10 @@ def main(args):
     if len(args) not in (1, 3):
         sys.stderr.write('usage: make_icon.py MAIN.ico [TRAY1.ico TRAY2.ico]\n')
         return 2
-    write_ico(args[0], MAIN_SIZES)
+    write_ico(args[0], SIZES)
     if len(args) == 3:
-        write_ico(args[1], TRAY_SIZES)
-        write_ico(args[2], TRAY_SIZES, turned=True)
+        write_ico(args[1], SIZES)
+        write_ico(args[2], SIZES, turned=True)
     return 0
 
 

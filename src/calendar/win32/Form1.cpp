@@ -56,9 +56,14 @@ bool Form1::Load() {
   SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
   const int x = work.right - outer.cx - win::Scale(16, dpi_);
   const int y = work.top + win::Scale(16, dpi_);
-  HICON icon = LoadIconW(Instance(), MAKEINTRESOURCEW(1));
-  if (!icon) icon = LoadIconW(nullptr, IDI_APPLICATION);
-  if (!CreateTopLevel(kFormExStyle, kFormStyle, L"", x, y, outer.cx, outer.cy, nullptr, icon)) {
+  formIcon_ = LoadIconW(Instance(), MAKEINTRESOURCEW(1));
+  if (!formIcon_) formIcon_ = LoadIconW(nullptr, IDI_APPLICATION);
+  // The two tray images; shared resource icons, never destroyed.
+  trayImage1_ = static_cast<HICON>(LoadImageW(Instance(), MAKEINTRESOURCEW(2), IMAGE_ICON, 0, 0, LR_DEFAULTSIZE | LR_SHARED));
+  trayImage2_ = static_cast<HICON>(LoadImageW(Instance(), MAKEINTRESOURCEW(3), IMAGE_ICON, 0, 0, LR_DEFAULTSIZE | LR_SHARED));
+  if (!trayImage1_) trayImage1_ = formIcon_;
+  if (!trayImage2_) trayImage2_ = trayImage1_;
+  if (!CreateTopLevel(kFormExStyle, kFormStyle, L"", x, y, outer.cx, outer.cy, nullptr, formIcon_)) {
     return false;
   }
   dpi_ = win::WindowDpi(hwnd());
@@ -66,6 +71,7 @@ bool Form1::Load() {
   CreateControls();
   Layout();
   Form_Load();
+  StartTimers();
   return true;
 }
 
@@ -347,12 +353,6 @@ HBRUSH Form1::OnCtlColorStatic(HDC dc, HWND control) {
   return GetSysColorBrush(COLOR_BTNFACE);
 }
 
-void Form1::ShowMainWindow() {
-  SetWindowLongPtrW(hwnd(), GWL_EXSTYLE, GetWindowLongPtrW(hwnd(), GWL_EXSTYLE) | WS_EX_APPWINDOW);
-  ShowWindow(hwnd(), SW_SHOWNORMAL);
-  SetForegroundWindow(hwnd());
-}
-
 LRESULT Form1::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
   switch (msg) {
     case WM_COMMAND:
@@ -366,8 +366,8 @@ LRESULT Form1::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         case CommandId(3):
           Command3_Click();
           return 0;
-        case kCmdShowMain:
-          ShowMainWindow();
+        case CommandId(4):
+          Command4_Click();
           return 0;
         default:
           if (HIWORD(wParam) == STN_DBLCLK && LOWORD(wParam) >= Label4Id(0) &&
@@ -413,6 +413,21 @@ LRESULT Form1::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
       Layout();
       return 0;
     }
+    case WM_TIMER:
+      switch (wParam) {
+        case 1:
+          Timer1_Timer();
+          break;
+        case 2:
+          Timer2_Timer();
+          break;
+        case 5:
+          Timer5_Timer();
+          break;
+        default:
+          break;
+      }
+      return 0;
     case WM_CLOSE:
       Unload();
       return 0;

@@ -5,9 +5,11 @@
 
 #include <array>
 #include <string>
+#include <vector>
 
 #include "base/date.h"
 #include "calendar/grid_layout.h"
+#include "shell/timers.h"
 #include "platform/win32/controls.h"
 #include "platform/win32/handles.h"
 #include "platform/win32/window.h"
@@ -37,6 +39,18 @@ class Form1 : public win::Window {
   void Text2_GotFocus();
   void Text1_KeyDown(int KeyCode, int Shift);
   void Text2_KeyDown(int KeyCode, int Shift);
+
+  // Resident shell: menus, showing and hiding, timers.
+  void Command4_Click();
+  void TrayMenu();
+  void ShowMainWindow();
+  void HideMainWindow();
+  void Timer1_Timer();
+  void Timer2_Timer();
+  void Timer5_Timer();
+  HICON Picture1() const { return trayImage1_; }  // the two tray images
+  HICON Picture2() const { return trayImage2_; }
+  HICON FormIcon() const { return formIcon_; }
 
   // Memo openers.
   void Label4_DblClick(int& Index);
@@ -81,7 +95,8 @@ class Form1 : public win::Window {
   void TextBox_KeyDown(HWND box, int KeyCode);
   void StepYear(int delta);
   void ShowMonthOf(Date date);
-  void ShowMainWindow();
+  void StartTimers();
+  void PopupMenu(const std::vector<struct MenuItem>& items);
   class Form2* OpenMemoWindow(Date date, bool place);
   void PlaceBeside(HWND memo);
   bool RejectMonthInput();
@@ -98,6 +113,10 @@ class Form1 : public win::Window {
   win::UniqueFont fontHeading_;
   win::UniqueFont fontHeadingChosen_;
   std::array<bool, kGridCells> shownMemo_{};
+  HICON formIcon_ = nullptr;
+  HICON trayImage1_ = nullptr;
+  HICON trayImage2_ = nullptr;
+  IconTimer iconTimer_;
 };
 
 }  // namespace mekuri

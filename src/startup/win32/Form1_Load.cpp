@@ -10,6 +10,7 @@
 #include "calendar/win32/Form1.h"
 #include "platform/win32/clock.h"
 #include "platform/win32/text.h"
+#include "platform/win32/tray.h"
 #include "startup/settings.h"
 #include "startup/win32/Module1.h"
 
@@ -50,6 +51,7 @@ void Form1::Form_Load() {
 }
 
 void Form1::Form_Unload() {
+  if (Module1::nidTray.hWnd) win::NotifyIcon(NIM_DELETE, Module1::nidTray);
   // Every other window goes first; each runs its own unload. A window that
   // stays after being asked is left behind rather than asked forever.
   while (Window::Loaded().size() > 1) {

@@ -12,6 +12,9 @@
 #include "platform/win32/text.h"
 #include "platform/win32/window.h"
 #include "shell/commands.h"
+#include "shell/win32/MainWndProc.h"
+#include "platform/win32/clock.h"
+#include "platform/win32/tray.h"
 #include "startup/settings.h"
 
 namespace mekuri::Module1 {
@@ -27,6 +30,9 @@ bool fStartupFinished = false;
 bool fExiting = false;
 bool fBulkClose = false;
 Form2* todayMemo = nullptr;
+NOTIFYICONDATAW nidTray{};
+WNDPROC lPrevWndProc = nullptr;
+HidingWatch hidingWatch;
 std::array<Date, kGridCells> dCellDate{};
 
 namespace {
@@ -127,6 +133,11 @@ int Main() {
   form->OpenToday();
   if (todayMemo) todayMemo->Show();
   fStartupFinished = true;
+
+  ShowTodayNotice(win::Today());
+  FillTrayRecord(*form);
+  InstallMainWindowProcedure(*form);
+  win::NotifyIcon(NIM_ADD, nidTray);
   const int code = win::RunMessageLoop();
   UnloadMainForm();
   return code;

@@ -2,6 +2,7 @@
 // The program's shared module: the state that start-up sets and every window
 // reads, and the start-up procedure itself.
 #include <windows.h>
+#include <shellapi.h>
 
 #include <array>
 #include <filesystem>
@@ -10,6 +11,7 @@
 #include "base/date.h"
 #include "calendar/grid_layout.h"
 #include "calendar/holidays.h"
+#include "shell/timers.h"
 
 namespace mekuri {
 
@@ -29,6 +31,12 @@ extern bool fStartupFinished;
 extern bool fExiting;
 extern bool fBulkClose;  // a close-all command is unloading windows
 extern std::array<Date, kGridCells> dCellDate;
+
+// The tray icon's record, and the main window's procedure before ours.
+extern NOTIFYICONDATAW nidTray;
+extern WNDPROC lPrevWndProc;
+// lHiddenSeconds lives in the hiding watch.
+extern HidingWatch hidingWatch;
 
 // The memo window that OpenToday opened at start-up.
 extern Form2* todayMemo;

@@ -1,0 +1,24 @@
+#include "shell/timers.h"
+
+namespace mekuri {
+
+int IconTimer::Tick(bool visible, bool showingFirst) {
+  if (visible && showingFirst) return 0;
+  const int image = lIconPhase == 1 ? 2 : 1;
+  lIconPhase = 1 - lIconPhase;
+  return image;
+}
+
+bool HidingWatch::Tick(bool hidingCheck, bool visible) {
+  if (!hidingCheck) {
+    lHiddenSeconds = 0;
+    return false;
+  }
+  if (visible) return false;
+  lHiddenSeconds += kIntervalMs / 1000;
+  if (lHiddenSeconds <= kThresholdSeconds) return false;
+  lHiddenSeconds = 0;
+  return true;
+}
+
+}  // namespace mekuri

@@ -1,0 +1,25 @@
+#pragma once
+// The main window's resident timers as plain state machines: the icon that
+// alternates while the window is hidden, and the reminder after 30 minutes
+// hidden. The window feeds them its visibility at every tick.
+#include <cstdint>
+
+namespace mekuri {
+
+// Which tray image to show after an icon-timer tick, or none to keep it.
+struct IconTimer {
+  int32_t lIconPhase = 0;  // 0: the first image comes next
+  // `showingFirst`: the tray shows the first image now. Returns 1 or 2 for
+  // the image to set, 0 to leave the icon as it is.
+  int Tick(bool visible, bool showingFirst);
+};
+
+struct HidingWatch {
+  static constexpr int32_t kIntervalMs = 30000;
+  static constexpr int32_t kThresholdSeconds = 1800;
+  int32_t lHiddenSeconds = 0;
+  // True when the reminder command is due.
+  bool Tick(bool hidingCheck, bool visible);
+};
+
+}  // namespace mekuri

@@ -1,0 +1,125 @@
+#include "shell/win32/MainWndProc.h"
+
+#include <windowsx.h>
+
+#include "calendar/win32/Form1.h"
+#include "platform/control_ids.h"
+#include "platform/win32/text.h"
+#include "platform/win32/tray.h"
+#include "shell/menus.h"
+#include "startup/win32/Module1.h"
+
+namespace mekuri {
+namespace {
+
+constexpr int kTodayIndex = 999;
+
+UINT TaskbarCreated() {
+  static const UINT message = RegisterWindowMessageW(L"TaskbarCreated");
+  return message;
+}
+
+// A right click on the grid's labels reaches the main window as a context
+// menu request: it opens the operation menu as a click on the window does.
+bool IsGridLabel(HWND form, HWND control) {
+  if (!control || GetParent(control) != form) return false;
+  const int id = GetDlgCtrlID(control);
+  return (id >= Label4Id(0) && id < Label4Id(kGridCells)) || (id >= Label6Id(0) && id < Label6Id(3)) ||
+         id == LabelId(2) || id == LabelId(3) || (id >= FrameId(1) && id <= FrameId(3));
+}
+
+}  // namespace
+
+void InstallMainWindowProcedure(Form1& form) {
+  Module1::lPrevWndProc = reinterpret_cast<WNDPROC>(
+      SetWindowLongPtrW(form.hwnd(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(MainWndProc)));
+  TaskbarCreated();
+}
+
+LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  Form1* form = Module1::MainForm();
+  const WNDPROC previous = Module1::lPrevWndProc;
+  auto pass = [&] { return CallWindowProcW(previous, hwnd, msg, wParam, lParam); };
+  if (!form || form->hwnd() != hwnd) return pass();
+
+  switch (msg) {
+    case WM_SYSCOMMAND:
+      if ((wParam & 0xFFF0) == SC_CLOSE && !Module1::fExiting) {
+        form->HideMainWindow();
+        return 0;
+      }
+      return pass();
+    case WM_CLOSE:
+      if (!Module1::fExiting) {
+        SendMessageW(hwnd, WM_SYSCOMMAND, SC_CLOSE, 0);
+        return 0;
+      }
+      return pass();
+    case kTrayCallback:
+      if (lParam == WM_LBUTTONDBLCLK) {
+        form->ShowMainWindow();
+        if (win::Window::Loaded().size() == 1) {
+          int index = kTodayIndex;
+          form->Label4_DblClick(index);
+        }
+      } else if (lParam == WM_RBUTTONUP) {
+        form->TrayMenu();
+      }
+      return pass();
+    case WM_RBUTTONUP:
+      form->Command4_Click();
+      return 0;
+    case WM_CONTEXTMENU:
+      if (IsGridLabel(hwnd, reinterpret_cast<HWND>(wParam))) {
+        form->Command4_Click();
+        return 0;
+      }
+      return pass();
+    case WM_RBUTTONDBLCLK:
+    case WM_MBUTTONDBLCLK:
+      return 0;
+    case WM_MBUTTONDOWN:
+      form->OpenTodaysMonth();
+      return pass();
+    case WM_MOUSEWHEEL:
+      if (GET_WHEEL_DELTA_WPARAM(wParam) > 0) {
+        form->Command2_Click();
+      } else {
+        form->Command3_Click();
+      }
+      return pass();
+    case WM_COMMAND:
+      if (lParam == 0 && !RunCommand(*form, LOWORD(wParam))) return 0;
+      return pass();
+    case WM_NCDESTROY: {
+      // The window goes: its own procedure gets the last message unwrapped.
+      SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous));
+      return pass();
+    }
+    default:
+      if (msg == TaskbarCreated() && TaskbarCreated() != 0) {
+        // The shell restarted: the icon must be added again at once.
+        win::NotifyIcon(NIM_ADD, Module1::nidTray);
+      }
+      return pass();
+  }
+}
+
+void FillTrayRecord(Form1& form) {
+  NOTIFYICONDATAW& nid = Module1::nidTray;
+  nid = NOTIFYICONDATAW{};
+  nid.cbSize = sizeof(nid);
+  nid.hWnd = form.hwnd();
+  nid.uID = 0;
+  nid.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+  nid.uCallbackMessage = kTrayCallback;
+  nid.hIcon = form.FormIcon();
+  SetTrayTip(form.dToday);
+}
+
+void SetTrayTip(Date today) {
+  const std::wstring tip = win::Wide(TrayTip(today));
+  lstrcpynW(Module1::nidTray.szTip, tip.c_str(), ARRAYSIZE(Module1::nidTray.szTip));
+}
+
+}  // namespace mekuri

@@ -1,0 +1,133 @@
+// The command table: what every command id of the command bus does,
+// whichever menu, window or program sent it.
+#include <windows.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "calendar/win32/Form1.h"
+#include "memo/memo_store.h"
+#include "memo/win32/Form4.h"
+#include "memo/win32/FormToday.h"
+#include "platform/win32/clock.h"
+#include "platform/win32/process.h"
+#include "platform/win32/text.h"
+#include "shell/commands.h"
+#include "shell/shell_texts.h"
+#include "shell/win32/MainWndProc.h"
+#include "startup/win32/Module1.h"
+
+namespace mekuri {
+namespace {
+
+bool IsLoaded(const win::Window* window) {
+  const auto& loaded = win::Window::Loaded();
+  return std::find(loaded.begin(), loaded.end(), window) != loaded.end();
+}
+
+bool AnyLoaded(const wchar_t* formName) {
+  const auto& loaded = win::Window::Loaded();
+  return std::any_of(loaded.begin(), loaded.end(),
+                     [formName](win::Window* w) { return lstrcmpW(w->FormName(), formName) == 0; });
+}
+
+void CloseAllButMain() {
+  Module1::fBulkClose = true;
+  while (win::Window::Loaded().size() > 1) {
+    const auto& loaded = win::Window::Loaded();
+    win::Window* target = lstrcmpW(loaded[0]->FormName(), L"Form1") == 0 ? loaded[1] : loaded[0];
+    if (lstrcmpW(target->FormName(), L"FormToday") == 0) static_cast<FormToday*>(target)->fCloseOnly = true;
+    target->Unload();
+    if (IsLoaded(target)) break;  // a window that refuses stays
+  }
+  Module1::fBulkClose = false;
+}
+
+void CloseAll(Form1& form) {
+  Module1::fBulkClose = true;
+  const std::vector<win::Window*> windows = win::Window::Loaded();
+  for (win::Window* w : windows) {
+    if (w == &form) {
+      SendMessageW(form.hwnd(), WM_SYSCOMMAND, SC_CLOSE, 0);
+    } else if (IsLoaded(w)) {
+      w->Unload();
+    }
+  }
+  Module1::fBulkClose = false;
+}
+
+void DateCommand(Form1& form) {
+  static bool fDateCommandBusy = false;
+  if (fDateCommandBusy) return;
+  fDateCommandBusy = true;
+  const Date picked = Form4::ShowModal(form.hwnd());
+  if (picked != kCancelDate) form.Today_DblClick(picked, false);
+  fDateCommandBusy = false;
+}
+
+void OpenReadme() {
+  const std::wstring line = win::Wide(kLauncher) + L" \"" + Module1::strAppPath + win::Wide(kReadmeFile) + L"\"";
+  win::StartProcess(line, SW_SHOWMINIMIZED);
+}
+
+}  // namespace
+
+bool RunCommand(Form1& form, uint16_t id) {
+  switch (id) {
+    case kCmdTodaysMonth:
+      form.OpenTodaysMonth();
+      break;
+    case kCmdCommonInfo:
+      // The common-information window opens here once it exists.
+      Module1::hidingWatch.lHiddenSeconds = 0;
+      break;
+    case kCmdTodaysMemo:
+      form.Today_DblClick(win::Today(), false);
+      break;
+    case kCmdMemoByDate:
+      DateCommand(form);
+      break;
+    case kCmdToggleEveryHour:
+      Module1::EveryHour = !Module1::EveryHour;
+      break;
+    case kCmdToggleEveryHourBeep:
+      Module1::EveryHourBeep = !Module1::EveryHourBeep;
+      break;
+    case kCmdToggleHidingCheck:
+      Module1::HidingCheck = !Module1::HidingCheck;
+      break;
+    case kCmdDeletePastMemos:
+      DeletePastMemos(Module1::strDatFile, win::Today());
+      form.UpdateCalender();
+      break;
+    case kCmdOpenAllMemos:
+      form.OpenAllMemo();
+      break;
+    case kCmdVersion:
+      // The version window opens here once it exists.
+      break;
+    case kCmdCloseAll:
+      CloseAll(form);
+      break;
+    case kCmdCloseAllButMain:
+      CloseAllButMain();
+      break;
+    case kCmdReadme:
+      OpenReadme();
+      break;
+    case kCmdShowMain:
+      form.ShowMainWindow();
+      Module1::hidingWatch.lHiddenSeconds = 0;
+      break;
+    case kCmdExit:
+      if (AnyLoaded(L"Form4")) return false;
+      Module1::fExiting = true;
+      PostMessageW(form.hwnd(), WM_CLOSE, 0, 0);
+      break;
+    default:
+      break;
+  }
+  return true;
+}
+
+}  // namespace mekuri
