@@ -29,14 +29,16 @@ start_own_xvfb() {
 wine_env_up() {
   if [ -z "${DISPLAY:-}" ] || [ "${MEKURI_OWN_XVFB:-0}" = 1 ]; then start_own_xvfb; fi
   mkdir -p "$(dirname "$WINEPREFIX")"
-  if [ ! -f "$WINEPREFIX/.mekurinote-ready" ]; then
+  if [ ! -f "$WINEPREFIX/.mekurinote-ready-2" ]; then
     echo "wine: preparing prefix $WINEPREFIX" >&2
     "$WINE64" wineboot -u </dev/null >/dev/null 2>&1 || true
     "$WINESERVER" -w </dev/null >/dev/null 2>&1 || true
     # Without a window manager, hiding a window otherwise stalls for seconds.
     "$WINE64" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f </dev/null >/dev/null 2>&1
+    # The readme opens in Notepad, as a .txt file does on Windows.
+    "$WINE64" reg add 'HKCR\.txt' /ve /d txtfile /f </dev/null >/dev/null 2>&1
     "$WINESERVER" -w </dev/null >/dev/null 2>&1 || true
-    touch "$WINEPREFIX/.mekurinote-ready"
+    touch "$WINEPREFIX/.mekurinote-ready-2"
   fi
   # A warm server keeps every start cheap; no pipe of ours may be inherited.
   "$WINESERVER" -p </dev/null >/dev/null 2>&1 || true

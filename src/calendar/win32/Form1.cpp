@@ -59,8 +59,9 @@ bool Form1::Load() {
   formIcon_ = LoadIconW(Instance(), MAKEINTRESOURCEW(1));
   if (!formIcon_) formIcon_ = LoadIconW(nullptr, IDI_APPLICATION);
   // The two tray images; shared resource icons, never destroyed.
-  trayImage1_ = static_cast<HICON>(LoadImageW(Instance(), MAKEINTRESOURCEW(2), IMAGE_ICON, 0, 0, LR_DEFAULTSIZE | LR_SHARED));
-  trayImage2_ = static_cast<HICON>(LoadImageW(Instance(), MAKEINTRESOURCEW(3), IMAGE_ICON, 0, 0, LR_DEFAULTSIZE | LR_SHARED));
+  const int small = GetSystemMetrics(SM_CXSMICON);
+  trayImage1_ = static_cast<HICON>(LoadImageW(Instance(), MAKEINTRESOURCEW(2), IMAGE_ICON, small, small, LR_SHARED));
+  trayImage2_ = static_cast<HICON>(LoadImageW(Instance(), MAKEINTRESOURCEW(3), IMAGE_ICON, small, small, LR_SHARED));
   if (!trayImage1_) trayImage1_ = formIcon_;
   if (!trayImage2_) trayImage2_ = trayImage1_;
   if (!CreateTopLevel(kFormExStyle, kFormStyle, L"", x, y, outer.cx, outer.cy, nullptr, formIcon_)) {

@@ -23,8 +23,10 @@ namespace {
 
 using win::DesignRect;
 
-// A fixed dialog frame: caption and close box, no icon, no minimise or maximise.
-constexpr DWORD kFormStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+// A fixed dialog frame: caption and close box, no icon, no minimise or
+// maximise. No WS_CLIPCHILDREN: the group box leaves its inside unpainted, so
+// the form's background must show through it.
+constexpr DWORD kFormStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
 constexpr DWORD kFormExStyle = WS_EX_DLGMODALFRAME;
 
 // The design in twips, 15 to a pixel at 96 DPI; buttons sit inside Frame1.
