@@ -38,7 +38,8 @@ set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
 add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
 
 file(GLOB WIN_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win/*.cpp)
-add_executable(win_tests ${WIN_TEST_SOURCES})
+# The tests carry the program's resources (icons, manifest), as the program does.
+add_executable(win_tests ${WIN_TEST_SOURCES} ${CMAKE_SOURCE_DIR}/res/Mekurinote.rc)
 target_compile_options(win_tests PRIVATE ${WIN_COMMON_FLAGS})
 target_link_options(win_tests PRIVATE -static -municode)
 target_link_libraries(win_tests PRIVATE mekuri_win gtest)

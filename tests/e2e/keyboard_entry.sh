@@ -32,7 +32,7 @@ xdotool key Return
 eventually 5 bash -c "! \"$WINE64\" \"$DRIVER\" visible '処理中断' >/dev/null 2>&1" || fail "message did not close"
 [ "$(driver text "$CAPTION" 1201)" = 2007.08 ] || fail "refused year changed the display"
 
-driver close "$CAPTION"
-wait "${APP_PIDS[0]}" || fail "program did not end cleanly"
+exit_app
+wait_app 0 || fail "program did not end cleanly"
 grep -q '^StartX=1500' "$app/Mekurinote.ini" || fail "position not written back: $(cat "$app/Mekurinote.ini")"
 rm -rf "$app"

@@ -35,8 +35,8 @@ if [ -n "${MEKURI_SHOT:-}" ]; then
   xwd -root -display "$DISPLAY" -silent | /usr/bin/convert xwd:- "$MEKURI_SHOT"
 fi
 
-driver close "$CAPTION"
-wait "${APP_PIDS[0]}" || fail "program did not end cleanly"
+exit_app
+wait_app 0 || fail "program did not end cleanly"
 
 start_app "$app"
 eventually 30 driver visible "$CAPTION" || fail "main window did not open again"
@@ -45,6 +45,6 @@ read -r x y < <(driver point "$CAPTION" "$cell")
 xdotool mousemove "$x" "$y" click --repeat 2 --delay 80 1
 eventually 10 driver visible "$memo" || fail "memo did not open after restart"
 [ "$(driver text "$memo" 101)" = "e2e memo" ] || fail "memo text after restart: '$(driver text "$memo" 101)'"
-driver close "$CAPTION"
-wait "${APP_PIDS[1]}" || fail "program did not end cleanly"
+exit_app
+wait_app 1 || fail "program did not end cleanly"
 rm -rf "$app"

@@ -13,7 +13,7 @@ eventually 10 driver visible "$CAPTION" || fail "running copy did not show its w
 [ "$(driver count Mekurinote.Form1)" = 1 ] || fail "second copy left a main window"
 [ ! -e "$app/Mekurinote.ini" ] || fail "a settings file was written before exit"
 
-driver close "$CAPTION"
-wait "${APP_PIDS[0]}" || fail "program did not end cleanly"
+exit_app
+wait_app 0 || fail "program did not end cleanly"
 grep -q '^StartX=' "$app/Mekurinote.ini" || fail "exit did not write StartX"
 rm -rf "$app"

@@ -89,10 +89,12 @@ TEST_F(Resident, TrayDoubleClickShowsTheWindowAndTodaysMemoWhenNothingElseIsOpen
   Form1& f = Start();
   SendMessageW(f.hwnd(), WM_SYSCOMMAND, SC_CLOSE, 0);
   SendMessageW(f.hwnd(), kTrayCallback, 0, WM_LBUTTONDBLCLK);
+  win::PumpMessages();
   EXPECT_TRUE(IsWindowVisible(f.hwnd()));
   ASSERT_EQ(LoadedMemoWindows().size(), 1u);
   EXPECT_EQ(Text(LoadedMemoWindows()[0]->hwnd()), L"Memo - 2004/09/10");
   SendMessageW(f.hwnd(), kTrayCallback, 0, WM_LBUTTONDBLCLK);
+  win::PumpMessages();
   EXPECT_EQ(LoadedMemoWindows().size(), 1u);
 }
 
@@ -252,6 +254,7 @@ TEST_F(Resident, RightClickAndTrayMenuShowTheirItems) {
   seen.clear();
   SetTimer(f.hwnd(), 79, 100, readMenu);
   SendMessageW(f.hwnd(), kTrayCallback, 0, WM_RBUTTONUP);
+  win::PumpMessages();
   ASSERT_EQ(seen.size(), 13u);
   EXPECT_EQ(seen[2], L"今日のメモを表示する");
 }

@@ -24,8 +24,8 @@ namespace {
 using win::DesignRect;
 
 // A fixed dialog frame: caption and close box, no icon, no minimise or
-// maximise. No WS_CLIPCHILDREN: the group box leaves its inside unpainted, so
-// the form's background must show through it.
+// maximise. No WS_CLIPCHILDREN: the frame leaves its inside unpainted, so the
+// form's background must show through it.
 constexpr DWORD kFormStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
 constexpr DWORD kFormExStyle = WS_EX_DLGMODALFRAME;
 
@@ -115,8 +115,9 @@ void Form4::CreateControls() {
   Label1 = win::CreateChild(h, WC_STATICW, W(kYearLabel).c_str(), kVisible, 0, LabelId(1), kLabel1, dpi_);
   Label2 = win::CreateChild(h, WC_STATICW, W(kMonthLabel).c_str(), kVisible, 0, LabelId(2), kLabel2, dpi_);
   Label3 = win::CreateChild(h, WC_STATICW, W(kDayLabel).c_str(), kVisible, 0, LabelId(3), kLabel3, dpi_);
-  // Created last, the frame lies below its buttons.
-  Frame1 = win::CreateChild(h, WC_BUTTONW, L"", kVisible | BS_GROUPBOX, 0, FrameId(1), kFrame1, dpi_);
+  // Created last, the frame lies below its buttons. It has no caption, so
+  // its edge runs along its top, as an etched frame draws it.
+  Frame1 = win::CreateChild(h, WC_STATICW, L"", kVisible | SS_ETCHEDFRAME, 0, FrameId(1), kFrame1, dpi_);
   for (HWND box : {Text1, Text2, Text3}) SetWindowSubclass(box, TextProc, 1, reinterpret_cast<DWORD_PTR>(this));
 }
 

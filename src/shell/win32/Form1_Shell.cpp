@@ -32,7 +32,6 @@ void Form1::StartTimers() {
 void Form1::ShowMainWindow() {
   SetWindowLongPtrW(hwnd(), GWL_EXSTYLE, GetWindowLongPtrW(hwnd(), GWL_EXSTYLE) | WS_EX_APPWINDOW);
   ShowWindow(hwnd(), SW_SHOWNORMAL);
-  SetForegroundWindow(hwnd());
 }
 
 void Form1::HideMainWindow() {

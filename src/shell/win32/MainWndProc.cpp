@@ -13,6 +13,7 @@ namespace mekuri {
 namespace {
 
 constexpr int kTodayIndex = 999;
+constexpr UINT kTrayAction = WM_APP + 1;  // a tray click, handled after the shell's call returns
 
 UINT TaskbarCreated() {
   static const UINT message = RegisterWindowMessageW(L"TaskbarCreated");
@@ -56,16 +57,23 @@ LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) 
       }
       return pass();
     case kTrayCallback:
+      // The menu opens inside the shell's call, which lets it take the
+      // foreground; the window shows once the shell's click handling is done.
+      if (lParam == WM_RBUTTONUP) {
+        form->TrayMenu();
+      } else if (lParam == WM_LBUTTONDBLCLK) {
+        PostMessageW(hwnd, kTrayAction, 0, lParam);
+      }
+      return pass();
+    case kTrayAction:
       if (lParam == WM_LBUTTONDBLCLK) {
         form->ShowMainWindow();
         if (win::Window::Loaded().size() == 1) {
           int index = kTodayIndex;
           form->Label4_DblClick(index);
         }
-      } else if (lParam == WM_RBUTTONUP) {
-        form->TrayMenu();
       }
-      return pass();
+      return 0;
     case WM_RBUTTONUP:
       form->Command4_Click();
       return 0;

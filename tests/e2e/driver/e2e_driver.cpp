@@ -4,10 +4,13 @@
 //   e2e_driver visible CAPTION       exit 0 when it is visible
 //   e2e_driver hide CAPTION          hide it
 //   e2e_driver close CAPTION         post WM_CLOSE
+//   e2e_driver command CAPTION ID    post WM_COMMAND with the command id (hex 0x... or decimal)
+//   e2e_driver post CAPTION MSG W L  post any message
 //   e2e_driver count CLASS           print how many top-level windows have CLASS
 //   e2e_driver text CAPTION ID       print the text of child ID (UTF-8)
 //   e2e_driver rect CAPTION          print "left top right bottom" of the window
 //   e2e_driver point CAPTION ID      print the screen "x y" of the centre of child ID
+//   e2e_driver popup -               print "left top right bottom" of the open pop-up menu
 //   e2e_driver find CAPTION TEXT FIRST LAST   print the first child ID in FIRST..LAST whose text is TEXT
 #include <windows.h>
 
@@ -57,11 +60,28 @@ int wmain(int argc, wchar_t** argv) {
     std::printf("%d\n", args.count);
     return 0;
   }
+  if (cmd == L"popup" && cmd.size()) {
+    // The open pop-up menu's window: "left top right bottom".
+    HWND popup = FindWindowW(L"#32768", nullptr);
+    RECT rc{};
+    if (!popup || !IsWindowVisible(popup) || !GetWindowRect(popup, &rc)) return 1;
+    std::printf("%ld %ld %ld %ld\n", rc.left, rc.top, rc.right, rc.bottom);
+    return 0;
+  }
   HWND w = Find(argv[2]);
   if (!w) return 1;
   if (cmd == L"visible") return IsWindowVisible(w) ? 0 : 1;
   if (cmd == L"hide") return ShowWindow(w, SW_HIDE), 0;
   if (cmd == L"close") return PostMessageW(w, WM_CLOSE, 0, 0) ? 0 : 1;
+  if (cmd == L"post" && argc > 5) {
+    return PostMessageW(w, static_cast<UINT>(wcstoul(argv[3], nullptr, 0)), wcstoul(argv[4], nullptr, 0),
+                        static_cast<LPARAM>(wcstoul(argv[5], nullptr, 0)))
+               ? 0
+               : 1;
+  }
+  if (cmd == L"command" && argc > 3) {
+    return PostMessageW(w, WM_COMMAND, static_cast<WPARAM>(wcstoul(argv[3], nullptr, 0)), 0) ? 0 : 1;
+  }
   if (cmd == L"rect") {
     RECT rc{};
     GetWindowRect(w, &rc);

@@ -23,7 +23,14 @@ start_app() {
 
 driver() { "$WINE64" "$DRIVER" "$@" </dev/null 2>/dev/null | tr -d '\r'; return "${PIPESTATUS[0]}"; }
 
-fail() { echo "  FAILED: $*" >&2; exit 1; }
+# Reports a failure; with MEKURI_SHOT_DIR set, the screen at that moment too.
+fail() {
+  echo "  FAILED: $*" >&2
+  if [ -n "${MEKURI_SHOT_DIR:-}" ]; then
+    xwd -root -display "$DISPLAY" -silent | /usr/bin/convert xwd:- "$MEKURI_SHOT_DIR/failure-$(basename "$0" .sh).png" || true
+  fi
+  exit 1
+}
 
 # Polls a command for up to $1 seconds.
 eventually() {
@@ -34,6 +41,19 @@ eventually() {
     sleep 0.2
   done
 }
+
+# Waits up to 30 s for the program started as APP_PIDS[$1] to end; its exit status.
+wait_app() {
+  local pid=${APP_PIDS[$1]} end=$((SECONDS + 30))
+  while kill -0 "$pid" 2>/dev/null; do
+    [ $SECONDS -lt $end ] || { echo "  program $pid did not end" >&2; return 1; }
+    sleep 0.2
+  done
+  wait "$pid"
+}
+
+# Ends the program the way its exit command does.
+exit_app() { driver command "$CAPTION" 0xCFFF; }
 
 cleanup_apps() {
   local pid
