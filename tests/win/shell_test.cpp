@@ -222,6 +222,37 @@ TEST_F(Resident, HiddenForHalfAnHourTheReminderIsPosted) {
   EXPECT_TRUE(CommandWaiting(kCmdCommonInfo));
 }
 
+TEST_F(Resident, HiddenCountSurvivesATrayDoubleClickButNotTheShowCommand) {
+  Form1& f = Start();
+  ShowTodayNotice(DateFromYmd(2004, 9, 10));  // so the double-click opens no memo
+  SendMessageW(f.hwnd(), WM_CLOSE, 0, 0);
+  for (int tick = 0; tick < 40; ++tick) f.Timer5_Timer();
+  SendMessageW(f.hwnd(), kTrayCallback, 0, WM_LBUTTONDBLCLK);
+  win::PumpMessages();
+  ASSERT_TRUE(IsWindowVisible(f.hwnd()));
+  for (int tick = 0; tick < 10; ++tick) f.Timer5_Timer();
+  EXPECT_EQ(Module1::hidingWatch.lHiddenSeconds, 1200);
+  SendMessageW(f.hwnd(), WM_CLOSE, 0, 0);
+  for (int tick = 0; tick < 20; ++tick) f.Timer5_Timer();
+  EXPECT_FALSE(CommandWaiting(kCmdCommonInfo));
+  f.Timer5_Timer();
+  EXPECT_TRUE(CommandWaiting(kCmdCommonInfo)) << "the 21st hidden tick after the break";
+}
+
+TEST_F(Resident, SwitchesChangedByCommandsReachTheFileAtExit) {
+  WriteSettings("[Mekurinote]\r\nEveryHourBeep=0\r\nS01=01/01\r\n");
+  Form1& f = Start();
+  SendMessageW(f.hwnd(), WM_COMMAND, kCmdToggleEveryHour, 0);
+  SendMessageW(f.hwnd(), WM_COMMAND, kCmdToggleEveryHourBeep, 0);
+  SendMessageW(f.hwnd(), WM_COMMAND, kCmdExit, 0);
+  win::PumpMessages();
+  const std::string ini = ReadFileBytes(Module1::strIniFile);
+  EXPECT_NE(ini.find("EveryHour=0\r\n"), std::string::npos) << ini;
+  EXPECT_EQ(ini.find("EveryHourBeep"), std::string::npos) << "switched on again: the key goes";
+  EXPECT_EQ(ini.find("HidingCheck"), std::string::npos);
+  EXPECT_NE(ini.find("S01=01/01"), std::string::npos);
+}
+
 TEST_F(Resident, TheShellRestartingAddsTheIconAgain) {
   Form1& f = Start();
   SendMessageW(f.hwnd(), RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
