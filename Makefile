@@ -1,6 +1,7 @@
 # make run   — set up what is missing, build, start the program under Wine
 # make test  — set up what is missing, build, run every test tier
 # make bench — the profile engine against the platform's functions, under Wine
+# make idle-bench — CPU the running program uses while idle, against a plain window
 # make screenshot — start the program headless and save docs/screenshot-main.png
 
 JOBS ?= $(shell nproc)
@@ -8,7 +9,7 @@ NATIVE := build/native
 NATIVE_SAN := build/native-san
 WIN := build/win
 
-.PHONY: all setup build build-native build-win run test bench screenshot clean
+.PHONY: all setup build build-native build-win run test bench idle-bench screenshot clean
 
 all: build
 
@@ -41,6 +42,9 @@ test: build-native build-win
 
 bench: build-win
 	bash scripts/bench.sh
+
+idle-bench: build-win
+	bash scripts/idle_bench.sh
 
 screenshot: build-win
 	bash scripts/screenshot.sh docs/screenshot-main.png

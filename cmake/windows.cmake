@@ -110,3 +110,15 @@ add_custom_command(OUTPUT "${README_OUT}"
 add_custom_target(readme ALL DEPENDS "${README_OUT}")
 # Building the program alone still gives a complete program folder.
 add_dependencies(Mekurinote ShellExecute readme)
+
+# Jihou.wav, the hourly chime, synthesised by the build. The version window
+# names the CMake that built it.
+set(CHIME_OUT ${DIST_DIR}/Jihou.wav)
+add_custom_command(OUTPUT ${CHIME_OUT}
+  COMMAND Python3::Interpreter ${CMAKE_SOURCE_DIR}/tools/make_chime.py ${CHIME_OUT}
+  DEPENDS ${CMAKE_SOURCE_DIR}/tools/make_chime.py
+  VERBATIM)
+add_custom_target(chime ALL DEPENDS ${CHIME_OUT})
+add_dependencies(Mekurinote chime)
+set_source_files_properties(${CMAKE_SOURCE_DIR}/src/about/win32/FormVer.cpp PROPERTIES
+  COMPILE_DEFINITIONS "MEKURI_CMAKE_VERSION=\"${CMAKE_VERSION}\"")

@@ -93,6 +93,7 @@ void Form1::CreateFonts() {
   fontCellMemo_ = win::CreateDesignFont(win::kGothicFace, 1200, true, true, win::kShiftJisCharset, dpi_);
   fontHeading_ = win::CreateDesignFont(win::kGothicFace, 1200, false, true, win::kShiftJisCharset, dpi_);
   fontHeadingChosen_ = win::CreateDesignFont(win::kGothicFace, 1200, true, true, win::kShiftJisCharset, dpi_);
+  fontStatusBold_ = win::CreateDesignFont(win::kGothicFace, 975, true, false, win::kShiftJisCharset, dpi_);
 }
 
 void Form1::CreateControls() {
@@ -172,7 +173,8 @@ void Form1::Layout() {
     HFONT font = i == 1 ? fontHeadingChosen_.get() : fontHeading_.get();
     SendMessageW(Label6[i], WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
   }
-  SendMessageW(StatusBar1, WM_SETFONT, reinterpret_cast<WPARAM>(fontWindow_.get()), FALSE);
+  SendMessageW(StatusBar1, WM_SETFONT,
+               reinterpret_cast<WPARAM>(statusBold_ ? fontStatusBold_.get() : fontWindow_.get()), FALSE);
   SendMessageW(StatusBar1, WM_SIZE, 0, 0);
   InvalidateRect(hwnd(), nullptr, TRUE);
 }
@@ -421,6 +423,12 @@ LRESULT Form1::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
           break;
         case 2:
           Timer2_Timer();
+          break;
+        case 3:
+          Timer3_Timer();
+          break;
+        case 4:
+          Timer4_Timer();
           break;
         case 5:
           Timer5_Timer();

@@ -10,6 +10,8 @@
 #include "base/date.h"
 #include "calendar/grid_layout.h"
 #include "shell/timers.h"
+#include "timesignal/clock_ticker.h"
+#include "timesignal/scheduled_messages.h"
 #include "platform/win32/controls.h"
 #include "platform/win32/handles.h"
 #include "platform/win32/window.h"
@@ -48,6 +50,8 @@ class Form1 : public win::Window {
   void Timer1_Timer();
   void Timer2_Timer();
   void Timer5_Timer();
+  void Timer3_Timer();  // status-bar clock and the hourly chime
+  void Timer4_Timer();  // scheduled messages
   HICON Picture1() const { return trayImage1_; }  // the two tray images
   HICON Picture2() const { return trayImage2_; }
   HICON FormIcon() const { return formIcon_; }
@@ -117,6 +121,10 @@ class Form1 : public win::Window {
   HICON trayImage1_ = nullptr;
   HICON trayImage2_ = nullptr;
   IconTimer iconTimer_;
+  ClockTicker clockTicker_;
+  MessageTicker msgTicker_;
+  win::UniqueFont fontStatusBold_;
+  bool statusBold_ = false;
 };
 
 }  // namespace mekuri

@@ -18,6 +18,8 @@ namespace {
 
 constexpr UINT kDateWatchMs = 15000;
 constexpr UINT kIconTimerMs = 1500;
+constexpr UINT kClockMs = 200;
+constexpr UINT kMessageCheckMs = 250;
 
 bool Visible(HWND hwnd) { return (GetWindowLongPtrW(hwnd, GWL_STYLE) & WS_VISIBLE) != 0; }
 
@@ -26,6 +28,8 @@ bool Visible(HWND hwnd) { return (GetWindowLongPtrW(hwnd, GWL_STYLE) & WS_VISIBL
 void Form1::StartTimers() {
   SetTimer(hwnd(), 1, kDateWatchMs, nullptr);
   SetTimer(hwnd(), 2, kIconTimerMs, nullptr);
+  SetTimer(hwnd(), 3, kClockMs, nullptr);
+  SetTimer(hwnd(), 4, kMessageCheckMs, nullptr);
   SetTimer(hwnd(), 5, HidingWatch::kIntervalMs, nullptr);
 }
 

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "about/win32/FormVer.h"
 #include "calendar/win32/Form1.h"
 #include "memo/memo_store.h"
 #include "memo/win32/Form4.h"
@@ -104,7 +105,7 @@ bool RunCommand(Form1& form, uint16_t id) {
       form.OpenAllMemo();
       break;
     case kCmdVersion:
-      // The version window opens here once it exists.
+      FormVer::ShowVersion(form.hwnd());
       break;
     case kCmdCloseAll:
       CloseAll(form);

@@ -23,6 +23,7 @@ std::wstring strAppPath;
 std::filesystem::path strIniFile;
 std::filesystem::path strDatFile;
 HolidayTable strHolidayTable;
+MessageTable strMsgTable;
 bool EveryHour = true;
 bool EveryHourBeep = true;
 bool HidingCheck = true;
@@ -86,6 +87,7 @@ void PrepareModule(const std::wstring& appPath, const std::wstring& userName) {
   strIniFile = std::filesystem::path(strAppPath + L"Mekurinote.ini");
   strDatFile = std::filesystem::path(strAppPath + L"Mekurinote_" + userName + L".dat");
   strHolidayTable = LoadHolidayTable(strIniFile);
+  strMsgTable = LoadMessageTable(strIniFile);
   const Switches switches = ReadSwitches(strIniFile);
   EveryHour = switches.everyHour;
   EveryHourBeep = switches.everyHourBeep;

@@ -12,6 +12,7 @@
 #include "calendar/grid_layout.h"
 #include "calendar/holidays.h"
 #include "shell/timers.h"
+#include "timesignal/scheduled_messages.h"
 
 namespace mekuri {
 
@@ -24,6 +25,7 @@ extern std::wstring strAppPath;           // the program's folder, ending in "\"
 extern std::filesystem::path strIniFile;  // settings file
 extern std::filesystem::path strDatFile;  // this user's memo file
 extern HolidayTable strHolidayTable;
+extern MessageTable strMsgTable;
 extern bool EveryHour;
 extern bool EveryHourBeep;
 extern bool HidingCheck;

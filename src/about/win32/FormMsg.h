@@ -1,0 +1,56 @@
+#pragma once
+// The message window: one scheduled message with its time. Every message
+// that falls due gets a window of its own, which stays until the user closes
+// it; the text can be read and copied but not changed.
+#include <windows.h>
+
+#include <string>
+
+#include "platform/win32/controls.h"
+#include "platform/win32/handles.h"
+#include "platform/win32/window.h"
+
+namespace mekuri {
+
+class FormMsg : public win::Window {
+ public:
+  static constexpr int kClientWidth = 252;   // 3780 twips
+  static constexpr int kClientHeight = 175;  // 2625 twips
+
+  const wchar_t* FormName() const override { return L"FormMsg"; }
+
+  // Loads a new window, hidden and centred on the screen, with the time
+  // ("hh:mm") and the text filled in. It deletes itself when destroyed.
+  // nullptr if it cannot be created.
+  static FormMsg* Create(const std::u16string& time, const std::u16string& text);
+  // Shows the window modeless.
+  void Show();
+
+  void Command1_Click();
+  void Text1_KeyDown(int& KeyCode, int Shift);
+  void Text1_KeyUp(int& KeyCode, int Shift);
+
+  HWND Label1 = nullptr;
+  HWND Text1 = nullptr;
+  HWND Command1 = nullptr;
+
+ protected:
+  LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
+  void OnDestroyed() override { delete this; }
+
+ private:
+  FormMsg() = default;
+  bool Load();
+  void CreateControls();
+  void Layout();
+  void CentreOnScreen();
+  static LRESULT CALLBACK TextProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                                   DWORD_PTR refData);
+
+  bool eatChar_ = false;  // the character of a swallowed key is swallowed too
+  UINT dpi_ = 96;
+  win::UniqueFont font_;
+  win::UniqueFont fontTime_;
+};
+
+}  // namespace mekuri

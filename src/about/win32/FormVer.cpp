@@ -1,0 +1,285 @@
+#include "about/win32/FormVer.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <iterator>
+#include <string>
+
+#include "platform/control_ids.h"
+#include "platform/win32/text.h"
+
+namespace mekuri {
+namespace {
+
+using win::DesignRect;
+
+// A fixed dialog frame: caption and close box, no icon, no minimise or
+// maximise. No WS_CLIPCHILDREN: the frames leave their insides unpainted, so
+// the form's background must show through them.
+constexpr DWORD kFormStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
+constexpr DWORD kFormExStyle = WS_EX_DLGMODALFRAME;
+
+constexpr wchar_t kCaption[] = L"バージョン情報";
+constexpr wchar_t kVersionLine[] = L"Mekurinote.exe  Ver 1.00 (2004.09.10)";
+constexpr wchar_t kDescription1[] = L"このプログラムは。";
+constexpr wchar_t kDescription2[] = L"　３ヶ月分のカレンダー表示と、日ごとにメモを保存するためのプログラムです。";
+constexpr wchar_t kDescription3[] = L"　詳しくは「読んで☆.txt」をご覧下さい。";
+// The program has no mailbox or site of its own; the readme is where to look.
+constexpr wchar_t kProjectLine[] = L"めくりノート project, 2004";
+constexpr wchar_t kMailLine[] = L"E-mail: (なし。読んで☆.txt をご覧下さい)";
+constexpr wchar_t kUrlLine[] = L"URL : (なし)";
+constexpr wchar_t kBackCaption[] = L"戻る";
+constexpr wchar_t kNewLine[] = L"\r\n";
+
+// The design in twips, 15 to a pixel at 96 DPI; a frame's contents are
+// placed at the frame's origin plus their offset inside it.
+constexpr DesignRect FromTwips(int left, int top, int width, int height) {
+  return DesignRect{left / 15, top / 15, width / 15, height / 15};
+}
+constexpr DesignRect kLabel1 = FromTwips(120, 120, 4335, 255);
+constexpr DesignRect kFrame1 = FromTwips(240, 420, 4095, 1995);
+constexpr DesignRect kLabel4 = FromTwips(240 + 180, 420 + 240, 3735, 1215);
+constexpr DesignRect kCommand1 = FromTwips(240 + 300, 420 + 1560, 3495, 315);
+constexpr DesignRect kFrame2 = FromTwips(120, 2460, 4335, 1515);
+constexpr DesignRect kText1 = FromTwips(120 + 120, 2460 + 180, 4095, 1215);
+
+// Without a border: on the button face inside its frame the box reads as
+// part of the window, and all six lines have room.
+constexpr DWORD kText1Style = WS_VISIBLE | WS_CLIPSIBLINGS | WS_TABSTOP | ES_MULTILINE | ES_READONLY;
+
+std::wstring Number(long value) { return std::to_wstring(value); }
+
+// The compiler that built this program, read from the compiler itself so the
+// line never goes stale.
+std::wstring CompilerLine() {
+#if defined(__MINGW64__) && defined(__GNUC__)
+  std::wstring target;
+#if defined(__x86_64__)
+  target = L"x64";
+#elif defined(__aarch64__)
+  target = L"ARM64";
+#else
+  target = L"x86";
+#endif
+  return L"Built with MinGW-w64 GCC " + Number(__GNUC__) + L" (" + target + L")";
+#elif defined(_MSC_VER)
+  return L"Built with Microsoft C/C++ " + Number(_MSC_VER / 100) + L"." + Number(_MSC_VER % 100);
+#else
+  return L"Built with a C++20 compiler";
+#endif
+}
+
+// The build system and language level beside it.
+std::wstring BuildLine() {
+  std::wstring line;
+#ifdef MEKURI_CMAKE_VERSION
+  line = L"CMake " + win::WideAscii(MEKURI_CMAKE_VERSION) + L", ";
+#endif
+  line += __cplusplus >= 202002L ? L"C++20" : L"C++" + Number(__cplusplus / 100 % 100);
+#ifdef __MINGW64_VERSION_MAJOR
+  line += L", mingw-w64 " + Number(__MINGW64_VERSION_MAJOR) + L"." + Number(__MINGW64_VERSION_MINOR);
+#endif
+  return line;
+}
+
+}  // namespace
+
+FormVer* FormVer::Current() {
+  for (win::Window* w : win::Window::Loaded()) {
+    if (lstrcmpW(w->FormName(), L"FormVer") == 0) return static_cast<FormVer*>(w);
+  }
+  return nullptr;
+}
+
+FormVer* FormVer::ShowVersion(HWND owner) {
+  FormVer* form = Current();
+  if (!form) {
+    form = new FormVer();
+    if (!form->Create(owner)) {
+      delete form;
+      return nullptr;
+    }
+    form->Form_Load();
+    form->ShowScrollBarIfNeeded();
+    form->CentreOnOwner(owner);
+  }
+  if (IsIconic(form->hwnd())) ShowWindow(form->hwnd(), SW_RESTORE);
+  ShowWindow(form->hwnd(), SW_SHOW);
+  SetForegroundWindow(form->hwnd());
+  return form;
+}
+
+bool FormVer::Create(HWND owner) {
+  dpi_ = win::SystemDpi();
+  const SIZE outer = win::OuterSizeForClient(win::Scale(kClientWidth, dpi_), win::Scale(kClientHeight, dpi_),
+                                             kFormStyle, kFormExStyle, dpi_);
+  if (!CreateTopLevel(kFormExStyle, kFormStyle, kCaption, CW_USEDEFAULT, CW_USEDEFAULT, outer.cx, outer.cy,
+                      owner)) {
+    return false;
+  }
+  dpi_ = win::WindowDpi(hwnd());
+  CreateControls();
+  Layout();
+  return true;
+}
+
+void FormVer::CreateControls() {
+  HWND h = hwnd();
+  constexpr DWORD kVisible = WS_VISIBLE | WS_CLIPSIBLINGS;
+  // Creation order is the tab order: the button first, so Enter and Space
+  // work as soon as the window opens.
+  Command1 = win::CreateChild(h, WC_BUTTONW, kBackCaption, kVisible | WS_TABSTOP | BS_DEFPUSHBUTTON, 0,
+                              CommandId(1), kCommand1, dpi_);
+  Text1 = win::CreateChild(h, WC_EDITW, L"", kText1Style, 0, TextId(1), kText1, dpi_);
+  SetWindowSubclass(Text1, TextProc, 1, 0);
+  Label1 = win::CreateChild(h, WC_STATICW, L"", kVisible | SS_CENTER | SS_NOPREFIX, 0, LabelId(1), kLabel1, dpi_);
+  Label4 = win::CreateChild(h, WC_STATICW, L"", kVisible | SS_LEFT | SS_NOPREFIX, 0, LabelId(4), kLabel4, dpi_);
+  // Created last, the frames lie below what they hold.
+  Frame1 = win::CreateChild(h, WC_BUTTONW, L"", kVisible | BS_GROUPBOX, 0, FrameId(1), kFrame1, dpi_);
+  Frame2 = win::CreateChild(h, WC_BUTTONW, L"", kVisible | BS_GROUPBOX, 0, FrameId(2), kFrame2, dpi_);
+}
+
+void FormVer::Layout() {
+  font_ = win::CreateDesignFont(win::kGothicFace, 900, false, false, win::kShiftJisCharset, dpi_);
+  const struct {
+    HWND control;
+    DesignRect rect;
+  } controls[] = {
+      {Label1, kLabel1}, {Frame1, kFrame1}, {Label4, kLabel4},
+      {Command1, kCommand1}, {Frame2, kFrame2}, {Text1, kText1},
+  };
+  for (const auto& c : controls) {
+    win::PlaceChild(c.control, c.rect, dpi_);
+    SendMessageW(c.control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), TRUE);
+  }
+}
+
+void FormVer::Form_Load() {
+  win::SetText(Label1, kVersionLine);
+  // The description is built up part by part, a blank line between parts.
+  std::wstring description = kDescription1;
+  description += std::wstring(kNewLine) + kNewLine + kDescription2;
+  description += std::wstring(kNewLine) + kNewLine + kDescription3;
+  win::SetText(Label4, description);
+  const std::wstring lines[] = {
+      CompilerLine(),
+      BuildLine(),
+      kProjectLine, L"", kMailLine, kUrlLine,
+  };
+  std::wstring text;
+  for (size_t i = 0; i < std::size(lines); ++i) text += (i ? kNewLine : L"") + lines[i];
+  win::SetText(Text1, text);
+}
+
+void FormVer::ShowScrollBarIfNeeded() {
+  // The lines fit the box as designed; a larger font substituted by the
+  // system may wrap them, and then the box needs its scroll bar. An edit box
+  // takes that style only when it is created, so the box is made anew.
+  const int lines = static_cast<int>(SendMessageW(Text1, EM_GETLINECOUNT, 0, 0));
+  RECT format{};
+  SendMessageW(Text1, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&format));
+  TEXTMETRICW metrics{};
+  if (HDC dc = GetDC(Text1)) {
+    HGDIOBJ old = SelectObject(dc, font_.get());
+    GetTextMetricsW(dc, &metrics);
+    SelectObject(dc, old);
+    ReleaseDC(Text1, dc);
+  }
+  if (metrics.tmHeight <= 0 || lines * metrics.tmHeight <= format.bottom - format.top) return;
+  const std::wstring text = win::GetText(Text1);
+  DestroyWindow(Text1);
+  Text1 = win::CreateChild(hwnd(), WC_EDITW, text.c_str(), kText1Style | WS_VSCROLL, 0, TextId(1), kText1, dpi_);
+  SendMessageW(Text1, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), TRUE);
+  SetWindowSubclass(Text1, TextProc, 1, 0);
+  // Back to its place above its frame and after the button in the tab order.
+  SetWindowPos(Text1, Command1, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+void FormVer::CentreOnOwner(HWND owner) {
+  RECT self{};
+  GetWindowRect(hwnd(), &self);
+  const int width = self.right - self.left;
+  const int height = self.bottom - self.top;
+  // A minimised owner has no place to centre on: the screen it is on instead.
+  RECT around{};
+  const bool onOwner = owner && !IsIconic(owner) && GetWindowRect(owner, &around);
+  MONITORINFO monitor{sizeof(monitor)};
+  GetMonitorInfoW(MonitorFromWindow(owner ? owner : hwnd(), MONITOR_DEFAULTTOPRIMARY), &monitor);
+  if (!onOwner) around = monitor.rcWork;
+  int x = around.left + (around.right - around.left - width) / 2;
+  int y = around.top + (around.bottom - around.top - height) / 2;
+  // Whole on the screen even when the owner sits at its edge.
+  const RECT& work = monitor.rcWork;
+  x = std::max<int>(work.left, std::min<int>(x, work.right - width));
+  y = std::max<int>(work.top, std::min<int>(y, work.bottom - height));
+  SetWindowPos(hwnd(), nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void FormVer::Command1_Click() { Unload(); }
+
+LRESULT CALLBACK FormVer::TextProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
+  switch (msg) {
+    case WM_GETDLGCODE: {
+      // A multi-line box asks for every key; this one cannot be typed into,
+      // so Tab, Enter and Esc stay the window's.
+      LRESULT code = DefSubclassProc(hwnd, msg, wParam, lParam);
+      const MSG* key = reinterpret_cast<const MSG*>(lParam);
+      if (key && key->message == WM_KEYDOWN &&
+          (key->wParam == VK_TAB || key->wParam == VK_RETURN || key->wParam == VK_ESCAPE)) {
+        code &= ~DLGC_WANTALLKEYS;
+      }
+      return code;
+    }
+    case WM_NCDESTROY:
+      RemoveWindowSubclass(hwnd, TextProc, 1);
+      break;
+    default:
+      break;
+  }
+  return DefSubclassProc(hwnd, msg, wParam, lParam);
+}
+
+LRESULT FormVer::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+  switch (msg) {
+    case WM_COMMAND:
+      switch (LOWORD(wParam)) {
+        case CommandId(1):
+          if (HIWORD(wParam) == BN_CLICKED) Command1_Click();
+          return 0;
+        case IDCANCEL:  // Esc: "戻る" is the cancel button as well
+          Command1_Click();
+          return 0;
+        default:
+          break;
+      }
+      break;
+    case DM_GETDEFID:
+      return MAKELRESULT(CommandId(1), DC_HASDEFID);
+    case WM_CTLCOLORSTATIC:
+      // The read-only box keeps the button-face colour whatever the theme.
+      if (reinterpret_cast<HWND>(lParam) == Text1) {
+        HDC dc = reinterpret_cast<HDC>(wParam);
+        SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+        SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
+        return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+      }
+      break;
+    case WM_DPICHANGED: {
+      dpi_ = HIWORD(wParam);
+      const RECT* r = reinterpret_cast<const RECT*>(lParam);
+      SetWindowPos(hwnd(), nullptr, r->left, r->top, r->right - r->left, r->bottom - r->top,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
+      Layout();
+      return 0;
+    }
+    case WM_CLOSE:
+      Unload();
+      return 0;
+    default:
+      break;
+  }
+  return DefaultProc(msg, wParam, lParam);
+}
+
+}  // namespace mekuri

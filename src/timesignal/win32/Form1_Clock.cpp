@@ -1,0 +1,56 @@
+// The main window's sense of time: the status-bar clock with the chime
+// around every full hour, and the daily scheduled messages.
+#include <windows.h>
+#include <commctrl.h>
+
+#include "about/win32/FormMsg.h"
+#include "calendar/win32/Form1.h"
+#include "memo/win32/Form4.h"
+#include "platform/win32/clock.h"
+#include "platform/win32/sound.h"
+#include "platform/win32/text.h"
+#include "startup/win32/Module1.h"
+#include "timesignal/win32/FormJihou.h"
+
+namespace mekuri {
+namespace {
+
+// A window of its own may not open over a date dialog left waiting.
+void CancelDateDialog() {
+  if (Form4* dialog = Form4::Current()) dialog->Command2_Click();
+}
+
+}  // namespace
+
+void Form1::Timer3_Timer() {
+  const DateTime now = win::Now();
+  const std::wstring clock = win::WideAscii(FormatDateTime(now, "yyyy/mm/dd hh:mm:ss"));
+  wchar_t shown[64] = L"";
+  SendMessageW(StatusBar1, SB_GETTEXTW, 0, reinterpret_cast<LPARAM>(shown));
+  if (clock != shown) SendMessageW(StatusBar1, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(clock.c_str()));
+
+  const ClockTick tick = clockTicker_.Tick(now, Module1::EveryHour, win::U16(Module1::strAppPath),
+                                           [](const std::u16string& command) {
+                                             return win::SendSoundCommand(win::Wide(command));
+                                           });
+  if (tick.setFont && tick.bold != statusBold_) {
+    statusBold_ = tick.bold;
+    SendMessageW(StatusBar1, WM_SETFONT,
+                 reinterpret_cast<WPARAM>(statusBold_ ? fontStatusBold_.get() : fontWindow_.get()), TRUE);
+  }
+  if (tick.openWindow) {
+    CancelDateDialog();
+    FormJihou::Show();
+  }
+}
+
+void Form1::Timer4_Timer() {
+  const std::vector<int> due = msgTicker_.Tick(Module1::strMsgTable, win::Now());
+  for (int index : due) {
+    CancelDateDialog();
+    const std::u16string& entry = Module1::strMsgTable[index];
+    if (FormMsg* message = FormMsg::Create(MessageTime(entry), MessageText(entry))) message->Show();
+  }
+}
+
+}  // namespace mekuri
