@@ -4,6 +4,7 @@
 
 #include "memo/memo_texts.h"  // kCloseCaption, the close button's caption everywhere
 #include "platform/control_ids.h"
+#include "platform/win32/keyboard.h"
 #include "platform/win32/text.h"
 
 namespace mekuri {
@@ -17,9 +18,7 @@ constexpr DWORD kFormStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
 constexpr DWORD kFormExStyle = 0;
 
 // The design in twips, 15 to a pixel at 96 DPI.
-constexpr DesignRect FromTwips(int left, int top, int width, int height) {
-  return DesignRect{left / 15, top / 15, width / 15, height / 15};
-}
+using win::FromTwips;
 constexpr DesignRect kLabel1 = FromTwips(60, 60, 3660, 375);
 constexpr DesignRect kText1 = FromTwips(120, 540, 3555, 1575);
 constexpr DesignRect kCommand1 = FromTwips(1140, 2190, 1500, 375);
@@ -30,10 +29,7 @@ constexpr int kKeyDelete = 46;
 constexpr int kKeyV = 86;
 constexpr int kKeyInsert = 45;
 
-int ShiftState() {
-  return (GetKeyState(VK_SHIFT) < 0 ? 1 : 0) | (GetKeyState(VK_CONTROL) < 0 ? 2 : 0) |
-         (GetKeyState(VK_MENU) < 0 ? 4 : 0);
-}
+using win::ShiftState;
 
 }  // namespace
 
@@ -186,14 +182,10 @@ LRESULT FormMsg::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_WINDOW));
       }
       break;
-    case WM_DPICHANGED: {
-      dpi_ = HIWORD(wParam);
-      const RECT* r = reinterpret_cast<const RECT*>(lParam);
-      SetWindowPos(hwnd(), nullptr, r->left, r->top, r->right - r->left, r->bottom - r->top,
-                   SWP_NOZORDER | SWP_NOACTIVATE);
+    case WM_DPICHANGED:
+      dpi_ = AdoptDpi(wParam, lParam);
       Layout();
       return 0;
-    }
     case WM_CLOSE:
       Unload();
       return 0;

@@ -34,9 +34,7 @@ constexpr wchar_t kNewLine[] = L"\r\n";
 
 // The design in twips, 15 to a pixel at 96 DPI; a frame's contents are
 // placed at the frame's origin plus their offset inside it.
-constexpr DesignRect FromTwips(int left, int top, int width, int height) {
-  return DesignRect{left / 15, top / 15, width / 15, height / 15};
-}
+using win::FromTwips;
 constexpr DesignRect kLabel1 = FromTwips(120, 120, 4335, 255);
 constexpr DesignRect kFrame1 = FromTwips(240, 420, 4095, 1995);
 constexpr DesignRect kLabel4 = FromTwips(240 + 180, 420 + 240, 3735, 1215);
@@ -265,14 +263,10 @@ LRESULT FormVer::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
       }
       break;
-    case WM_DPICHANGED: {
-      dpi_ = HIWORD(wParam);
-      const RECT* r = reinterpret_cast<const RECT*>(lParam);
-      SetWindowPos(hwnd(), nullptr, r->left, r->top, r->right - r->left, r->bottom - r->top,
-                   SWP_NOZORDER | SWP_NOACTIVATE);
+    case WM_DPICHANGED:
+      dpi_ = AdoptDpi(wParam, lParam);
       Layout();
       return 0;
-    }
     case WM_CLOSE:
       Unload();
       return 0;

@@ -7,6 +7,7 @@
 #include "calendar/holidays.h"
 #include "platform/control_ids.h"
 #include "platform/win32/clock.h"
+#include "platform/win32/keyboard.h"
 #include "platform/win32/message_box.h"
 #include "platform/win32/text.h"
 #include "shell/commands.h"
@@ -305,8 +306,7 @@ LRESULT CALLBACK Form1::TextBoxProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM l
       }
       break;
     case WM_KEYDOWN: {
-      const int shift = (GetKeyState(VK_SHIFT) < 0 ? 1 : 0) | (GetKeyState(VK_CONTROL) < 0 ? 2 : 0) |
-                        (GetKeyState(VK_MENU) < 0 ? 4 : 0);
+      const int shift = win::ShiftState();
       switch (wParam) {
         case VK_RETURN:
         case VK_UP:
@@ -407,15 +407,11 @@ LRESULT Form1::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
       EndPaint(hwnd(), &ps);
       return 0;
     }
-    case WM_DPICHANGED: {
-      dpi_ = HIWORD(wParam);
-      const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
-      SetWindowPos(hwnd(), nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
-                   suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+    case WM_DPICHANGED:
+      dpi_ = AdoptDpi(wParam, lParam);
       CreateFonts();
       Layout();
       return 0;
-    }
     case WM_TIMER:
       switch (wParam) {
         case 1:

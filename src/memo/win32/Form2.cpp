@@ -25,9 +25,7 @@ constexpr DWORD kFormStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMI
 constexpr DWORD kFormExStyle = 0;
 
 // The design in twips, 15 to a pixel at 96 DPI; buttons sit inside Frame1.
-constexpr DesignRect FromTwips(int left, int top, int width, int height) {
-  return DesignRect{left / 15, top / 15, width / 15, height / 15};
-}
+using win::FromTwips;
 constexpr DesignRect kLabel2 = FromTwips(180, 120, 1755, 315);
 constexpr DesignRect kLabel1 = FromTwips(180, 480, 795, 255);
 constexpr DesignRect kLabel4 = FromTwips(1080, 450, 855, 255);
@@ -43,10 +41,7 @@ constexpr int kShiftCtrl = 2;
 
 std::wstring W(std::u16string_view text) { return win::Wide(text); }
 
-int ShiftState() {
-  return (GetKeyState(VK_SHIFT) < 0 ? 1 : 0) | (GetKeyState(VK_CONTROL) < 0 ? 2 : 0) |
-         (GetKeyState(VK_MENU) < 0 ? 4 : 0);
-}
+using win::ShiftState;
 
 }  // namespace
 
@@ -301,14 +296,10 @@ LRESULT Form2::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_SIZE:
       if (wParam == SIZE_MINIMIZED) Form_Resize();
       return 0;
-    case WM_DPICHANGED: {
-      dpi_ = HIWORD(wParam);
-      const RECT* r = reinterpret_cast<const RECT*>(lParam);
-      SetWindowPos(hwnd(), nullptr, r->left, r->top, r->right - r->left, r->bottom - r->top,
-                   SWP_NOZORDER | SWP_NOACTIVATE);
+    case WM_DPICHANGED:
+      dpi_ = AdoptDpi(wParam, lParam);
       Layout();
       return 0;
-    }
     case WM_CLOSE:
       Unload();
       return 0;

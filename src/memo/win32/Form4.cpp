@@ -30,9 +30,7 @@ constexpr DWORD kFormStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
 constexpr DWORD kFormExStyle = WS_EX_DLGMODALFRAME;
 
 // The design in twips, 15 to a pixel at 96 DPI; buttons sit inside Frame1.
-constexpr DesignRect FromTwips(int left, int top, int width, int height) {
-  return DesignRect{left / 15, top / 15, width / 15, height / 15};
-}
+using win::FromTwips;
 constexpr DesignRect kText1 = FromTwips(240, 60, 675, 315);
 constexpr DesignRect kLabel1 = FromTwips(1020, 180, 255, 255);
 constexpr DesignRect kText2 = FromTwips(1320, 60, 435, 315);
@@ -266,14 +264,10 @@ LRESULT Form4::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         SetFocus(lastFocus_ && IsWindow(lastFocus_) ? lastFocus_ : Text1);
       }
       return 0;
-    case WM_DPICHANGED: {
-      dpi_ = HIWORD(wParam);
-      const RECT* r = reinterpret_cast<const RECT*>(lParam);
-      SetWindowPos(hwnd(), nullptr, r->left, r->top, r->right - r->left, r->bottom - r->top,
-                   SWP_NOZORDER | SWP_NOACTIVATE);
+    case WM_DPICHANGED:
+      dpi_ = AdoptDpi(wParam, lParam);
       Layout();
       return 0;
-    }
     case WM_CLOSE:  // the frame's close box: the picked date stays at today
       Unload();
       return 0;

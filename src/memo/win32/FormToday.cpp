@@ -154,14 +154,10 @@ LRESULT FormToday::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         Form_Click();
       }
       return 0;
-    case WM_DPICHANGED: {
-      dpi_ = HIWORD(wParam);
-      const RECT* r = reinterpret_cast<const RECT*>(lParam);
-      SetWindowPos(hwnd(), nullptr, r->left, r->top, r->right - r->left, r->bottom - r->top,
-                   SWP_NOZORDER | SWP_NOACTIVATE);
+    case WM_DPICHANGED:
+      dpi_ = AdoptDpi(wParam, lParam);
       Layout();
       return 0;
-    }
     case WM_CLOSE:
       Unload();
       return 0;

@@ -14,6 +14,11 @@ struct DesignRect {
   int x, y, width, height;
 };
 
+// A rectangle given in twips, 15 to a pixel in the 96-DPI design.
+constexpr DesignRect FromTwips(int left, int top, int width, int height) {
+  return DesignRect{left / 15, top / 15, width / 15, height / 15};
+}
+
 HWND CreateChild(HWND parent, const wchar_t* className, const wchar_t* text, DWORD style,
                  DWORD exStyle, int id, DesignRect rect, UINT dpi);
 void PlaceChild(HWND child, DesignRect rect, UINT dpi);

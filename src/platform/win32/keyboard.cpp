@@ -13,6 +13,11 @@ bool CtrlHeld() {
   return (GetAsyncKeyState(VK_CONTROL) & 0x8000) != 0;
 }
 
+int ShiftState() {
+  return (GetKeyState(VK_SHIFT) < 0 ? 1 : 0) | (GetKeyState(VK_CONTROL) < 0 ? 2 : 0) |
+         (GetKeyState(VK_MENU) < 0 ? 4 : 0);
+}
+
 void SetCtrlForTesting(int state) { testState = state; }
 
 }  // namespace mekuri::win

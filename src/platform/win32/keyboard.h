@@ -7,6 +7,9 @@ namespace mekuri::win {
 // second reading used, so that only the current state counts.
 bool CtrlHeld();
 
+// The modifier mask of a key message: 1 Shift, 2 Ctrl, 4 Alt.
+int ShiftState();
+
 // Tests: 1 held, 0 released, -1 the real key again.
 void SetCtrlForTesting(int state);
 

@@ -72,6 +72,12 @@ LRESULT Window::DefaultProc(UINT msg, WPARAM wParam, LPARAM lParam) {
   return DefWindowProcW(hwnd_, msg, wParam, lParam);
 }
 
+UINT Window::AdoptDpi(WPARAM wParam, LPARAM lParam) {
+  const RECT* r = reinterpret_cast<const RECT*>(lParam);
+  SetWindowPos(hwnd_, nullptr, r->left, r->top, r->right - r->left, r->bottom - r->top, SWP_NOZORDER | SWP_NOACTIVATE);
+  return HIWORD(wParam);
+}
+
 LRESULT Window::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
   return DefaultProc(msg, wParam, lParam);
 }

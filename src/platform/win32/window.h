@@ -39,6 +39,8 @@ class Window {
   // Unhandled messages; activation also keeps the keyboard focus on the
   // control that had it, as a dialog does.
   LRESULT DefaultProc(UINT msg, WPARAM wParam, LPARAM lParam);
+  // WM_DPICHANGED: takes the size the system suggests; answers the new DPI.
+  UINT AdoptDpi(WPARAM wParam, LPARAM lParam);
   // Called after WM_NCDESTROY, when the handle is gone.
   virtual void OnDestroyed() {}
 

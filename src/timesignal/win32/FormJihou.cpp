@@ -25,9 +25,7 @@ constexpr DWORD kFormExStyle = WS_EX_TOOLWINDOW | WS_EX_TOPMOST;
 
 // The design in twips, 15 to a pixel at 96 DPI. The buttons lie below the
 // first client area and come into view when the window grows.
-constexpr DesignRect FromTwips(int left, int top, int width, int height) {
-  return DesignRect{left / 15, top / 15, width / 15, height / 15};
-}
+using win::FromTwips;
 constexpr DesignRect kLabel1 = FromTwips(120, 120, 2535, 315);
 constexpr DesignRect kLabel2 = FromTwips(120, 510, 2535, 435);
 constexpr DesignRect kCommand1 = FromTwips(180, 1020, 1095, 375);
@@ -205,14 +203,10 @@ LRESULT FormJihou::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
       }
       break;
-    case WM_DPICHANGED: {
-      dpi_ = HIWORD(wParam);
-      const RECT* r = reinterpret_cast<const RECT*>(lParam);
-      SetWindowPos(hwnd(), nullptr, r->left, r->top, r->right - r->left, r->bottom - r->top,
-                   SWP_NOZORDER | SWP_NOACTIVATE);
+    case WM_DPICHANGED:
+      dpi_ = AdoptDpi(wParam, lParam);
       Layout();
       return 0;
-    }
     case WM_CLOSE:
       Unload();
       return 0;
