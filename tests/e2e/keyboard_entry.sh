@@ -3,7 +3,7 @@
 # then types a wrong year and gets the refusal message.
 source "$(dirname "$0")/lib/common.sh"
 app=$(new_app_folder)
-printf '[Mekurinote]\r\nStartX=1500\r\nStartY=1500\r\n' > "$app/Mekurinote.ini"
+printf '[Mekurinote]\r\nEveryHour=0\r\nStartX=1500\r\nStartY=1500\r\n' > "$app/Mekurinote.ini"
 start_app "$app"
 eventually 30 driver visible "$CAPTION" || fail "main window did not open"
 sleep 0.5

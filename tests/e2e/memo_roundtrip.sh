@@ -4,7 +4,7 @@
 # and after a restart the memo is still there and readable.
 source "$(dirname "$0")/lib/common.sh"
 app=$(new_app_folder)
-printf '[Mekurinote]\r\nStartX=6300\r\nStartY=600\r\n' > "$app/Mekurinote.ini"
+printf '[Mekurinote]\r\nEveryHour=0\r\nStartX=6300\r\nStartY=600\r\n' > "$app/Mekurinote.ini"
 start_app "$app"
 eventually 30 driver visible "$CAPTION" || fail "main window did not open"
 today_memo="Memo - $(date +%Y/%m/%d)"
