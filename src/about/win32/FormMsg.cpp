@@ -46,13 +46,12 @@ FormMsg* FormMsg::Create(const std::u16string& time, const std::u16string& text)
 
 bool FormMsg::Load() {
   dpi_ = win::SystemDpi();
-  const SIZE outer = win::OuterSizeForClient(win::Scale(kClientWidth, dpi_), win::Scale(kClientHeight, dpi_),
+  const SIZE outer = win::OuterSizeForClient(kClientWidth, kClientHeight,
                                              kFormStyle, kFormExStyle, dpi_);
   // The program's icon: with no caption text, it is what tells the window's
   // taskbar button apart.
-  HICON icon = LoadIconW(Instance(), MAKEINTRESOURCEW(1));
   if (!CreateTopLevel(kFormExStyle, kFormStyle, L"", CW_USEDEFAULT, CW_USEDEFAULT, outer.cx, outer.cy, nullptr,
-                      icon ? icon : LoadIconW(nullptr, IDI_APPLICATION))) {
+                      ProgramIcon())) {
     return false;
   }
   dpi_ = win::WindowDpi(hwnd());

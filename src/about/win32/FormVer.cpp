@@ -83,12 +83,7 @@ std::wstring BuildLine() {
 
 }  // namespace
 
-FormVer* FormVer::Current() {
-  for (win::Window* w : win::Window::Loaded()) {
-    if (lstrcmpW(w->FormName(), L"FormVer") == 0) return static_cast<FormVer*>(w);
-  }
-  return nullptr;
-}
+FormVer* FormVer::Current() { return static_cast<FormVer*>(FirstLoaded(L"FormVer")); }
 
 FormVer* FormVer::ShowVersion(HWND owner) {
   FormVer* form = Current();
@@ -110,7 +105,7 @@ FormVer* FormVer::ShowVersion(HWND owner) {
 
 bool FormVer::Create(HWND owner) {
   dpi_ = win::SystemDpi();
-  const SIZE outer = win::OuterSizeForClient(win::Scale(kClientWidth, dpi_), win::Scale(kClientHeight, dpi_),
+  const SIZE outer = win::OuterSizeForClient(kClientWidth, kClientHeight,
                                              kFormStyle, kFormExStyle, dpi_);
   if (!CreateTopLevel(kFormExStyle, kFormStyle, kCaption, CW_USEDEFAULT, CW_USEDEFAULT, outer.cx, outer.cy,
                       owner)) {

@@ -49,7 +49,7 @@ std::wstring W(std::u16string_view text) { return win::Wide(text); }
 
 bool Form1::Load() {
   dpi_ = win::SystemDpi();
-  const SIZE outer = win::OuterSizeForClient(win::Scale(kClientWidth, dpi_), win::Scale(kClientHeight, dpi_),
+  const SIZE outer = win::OuterSizeForClient(kClientWidth, kClientHeight,
                                              kFormStyle, kFormExStyle, dpi_);
   // Design position: the top right corner of the work area, where a desk
   // calendar stays out of the way.
@@ -57,8 +57,7 @@ bool Form1::Load() {
   SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
   const int x = work.right - outer.cx - win::Scale(16, dpi_);
   const int y = work.top + win::Scale(16, dpi_);
-  formIcon_ = LoadIconW(Instance(), MAKEINTRESOURCEW(1));
-  if (!formIcon_) formIcon_ = LoadIconW(nullptr, IDI_APPLICATION);
+  formIcon_ = ProgramIcon();
   // The two tray images; shared resource icons, never destroyed.
   const int small = GetSystemMetrics(SM_CXSMICON);
   trayImage1_ = static_cast<HICON>(LoadImageW(Instance(), MAKEINTRESOURCEW(2), IMAGE_ICON, small, small, LR_SHARED));

@@ -64,11 +64,10 @@ Form2* Form2::Load() {
 
 bool Form2::Create() {
   dpi_ = win::SystemDpi();
-  const SIZE outer = win::OuterSizeForClient(win::Scale(kClientWidth, dpi_), win::Scale(kClientHeight, dpi_),
+  const SIZE outer = win::OuterSizeForClient(kClientWidth, kClientHeight,
                                              kFormStyle, kFormExStyle, dpi_);
-  HICON icon = LoadIconW(Instance(), MAKEINTRESOURCEW(1));
   if (!CreateTopLevel(kFormExStyle, kFormStyle, L"", CW_USEDEFAULT, CW_USEDEFAULT, outer.cx, outer.cy, nullptr,
-                      icon ? icon : LoadIconW(nullptr, IDI_APPLICATION))) {
+                      ProgramIcon())) {
     return false;
   }
   dpi_ = win::WindowDpi(hwnd());

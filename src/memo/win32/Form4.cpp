@@ -45,12 +45,7 @@ std::wstring W(std::u16string_view text) { return win::Wide(text); }
 
 }  // namespace
 
-Form4* Form4::Current() {
-  for (win::Window* w : win::Window::Loaded()) {
-    if (lstrcmpW(w->FormName(), L"Form4") == 0) return static_cast<Form4*>(w);
-  }
-  return nullptr;
-}
+Form4* Form4::Current() { return static_cast<Form4*>(FirstLoaded(L"Form4")); }
 
 Date Form4::ShowModal(HWND owner) {
   if (Current()) return kCancelDate;
@@ -81,11 +76,10 @@ Date Form4::ShowModal(HWND owner) {
 bool Form4::Create(HWND owner) {
   owner_ = owner;
   dpi_ = win::SystemDpi();
-  const SIZE outer = win::OuterSizeForClient(win::Scale(kClientWidth, dpi_), win::Scale(kClientHeight, dpi_),
+  const SIZE outer = win::OuterSizeForClient(kClientWidth, kClientHeight,
                                              kFormStyle, kFormExStyle, dpi_);
-  HICON icon = LoadIconW(Instance(), MAKEINTRESOURCEW(1));
   if (!CreateTopLevel(kFormExStyle, kFormStyle, W(kDateDialogCaption), CW_USEDEFAULT, CW_USEDEFAULT, outer.cx,
-                      outer.cy, owner, icon ? icon : LoadIconW(nullptr, IDI_APPLICATION))) {
+                      outer.cy, owner, ProgramIcon())) {
     return false;
   }
   dpi_ = win::WindowDpi(hwnd());

@@ -26,12 +26,7 @@ constexpr DesignRect kCommand1{1560 / 15, 540 / 15, 1515 / 15, 375 / 15};
 
 }  // namespace
 
-FormToday* FormToday::Current() {
-  for (win::Window* w : win::Window::Loaded()) {
-    if (lstrcmpW(w->FormName(), L"FormToday") == 0) return static_cast<FormToday*>(w);
-  }
-  return nullptr;
-}
+FormToday* FormToday::Current() { return static_cast<FormToday*>(FirstLoaded(L"FormToday")); }
 
 FormToday* FormToday::Load() {
   auto* form = new FormToday();
@@ -44,7 +39,7 @@ FormToday* FormToday::Load() {
 
 bool FormToday::Create() {
   dpi_ = win::SystemDpi();
-  const SIZE outer = win::OuterSizeForClient(win::Scale(kClientWidth, dpi_), win::Scale(kClientHeight, dpi_),
+  const SIZE outer = win::OuterSizeForClient(kClientWidth, kClientHeight,
                                              kFormStyle, kFormExStyle, dpi_);
   if (!CreateTopLevel(kFormExStyle, kFormStyle, L"", 0, 0, outer.cx, outer.cy, nullptr)) return false;
   dpi_ = win::WindowDpi(hwnd());

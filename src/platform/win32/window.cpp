@@ -36,6 +36,18 @@ const std::vector<Window*>& Window::Loaded() { return LoadedList(); }
 
 HINSTANCE Window::Instance() { return GetModuleHandleW(nullptr); }
 
+HICON Window::ProgramIcon() {
+  HICON icon = LoadIconW(Instance(), MAKEINTRESOURCEW(1));
+  return icon ? icon : LoadIconW(nullptr, IDI_APPLICATION);
+}
+
+Window* Window::FirstLoaded(const wchar_t* formName) {
+  for (Window* w : LoadedList()) {
+    if (lstrcmpW(w->FormName(), formName) == 0) return w;
+  }
+  return nullptr;
+}
+
 bool Window::CreateTopLevel(DWORD exStyle, DWORD style, const std::wstring& caption, int x, int y,
                             int width, int height, HWND owner, HICON icon) {
   const std::wstring className = std::wstring(kClassPrefix) + FormName();
@@ -124,10 +136,10 @@ UINT SystemDpi() {
   return dpi > 0 ? static_cast<UINT>(dpi) : 96;
 }
 
-SIZE OuterSizeForClient(int clientWidth, int clientHeight, DWORD style, DWORD exStyle, UINT dpi) {
+SIZE OuterSizeForClient(int designWidth, int designHeight, DWORD style, DWORD exStyle, UINT dpi) {
   using AdjustForDpiFn = BOOL(WINAPI*)(LPRECT, DWORD, BOOL, DWORD, UINT);
   static auto adjustForDpi = LoadUser32<AdjustForDpiFn>("AdjustWindowRectExForDpi");
-  RECT rc{0, 0, clientWidth, clientHeight};
+  RECT rc{0, 0, Scale(designWidth, dpi), Scale(designHeight, dpi)};
   if (!adjustForDpi || !adjustForDpi(&rc, style, FALSE, exStyle, dpi)) {
     AdjustWindowRectEx(&rc, style, FALSE, exStyle);
   }

@@ -25,6 +25,10 @@ class Window {
   static const std::vector<Window*>& Loaded();
 
   static HINSTANCE Instance();
+  // The program's own icon (resource 1), or the system's default one.
+  static HICON ProgramIcon();
+  // The first loaded window of a form, or nullptr.
+  static Window* FirstLoaded(const wchar_t* formName);
 
   // Closes the window the way the program unloads it; a window may refuse.
   virtual void Unload() {
@@ -55,8 +59,8 @@ UINT WindowDpi(HWND hwnd);
 UINT SystemDpi();
 // A length of the 96-DPI design at the given DPI.
 inline int Scale(int designPixels, UINT dpi) { return MulDiv(designPixels, static_cast<int>(dpi), 96); }
-// Outer window size for a client area, for the style and DPI.
-SIZE OuterSizeForClient(int clientWidth, int clientHeight, DWORD style, DWORD exStyle, UINT dpi);
+// Outer window size for a client area of the 96-DPI design, at the DPI.
+SIZE OuterSizeForClient(int designWidth, int designHeight, DWORD style, DWORD exStyle, UINT dpi);
 
 // The message loop of the user-interface thread: every window of the
 // program gets dialog keyboard handling (Tab, Enter, Esc, Alt+letter).

@@ -26,12 +26,6 @@ bool IsLoaded(const win::Window* window) {
   return std::find(loaded.begin(), loaded.end(), window) != loaded.end();
 }
 
-bool AnyLoaded(const wchar_t* formName) {
-  const auto& loaded = win::Window::Loaded();
-  return std::any_of(loaded.begin(), loaded.end(),
-                     [formName](win::Window* w) { return lstrcmpW(w->FormName(), formName) == 0; });
-}
-
 void CloseAllButMain() {
   Module1::fBulkClose = true;
   while (win::Window::Loaded().size() > 1) {
@@ -121,7 +115,7 @@ bool RunCommand(Form1& form, uint16_t id) {
       Module1::hidingWatch.lHiddenSeconds = 0;
       break;
     case kCmdExit:
-      if (AnyLoaded(L"Form4")) return false;
+      if (Form4::Current()) return false;
       Module1::fExiting = true;
       PostMessageW(form.hwnd(), WM_CLOSE, 0, 0);
       break;

@@ -40,12 +40,7 @@ void SetFont(HWND control, HFONT font) { SendMessageW(control, WM_SETFONT, reint
 
 }  // namespace
 
-FormJihou* FormJihou::Current() {
-  for (win::Window* w : win::Window::Loaded()) {
-    if (lstrcmpW(w->FormName(), L"FormJihou") == 0) return static_cast<FormJihou*>(w);
-  }
-  return nullptr;
-}
+FormJihou* FormJihou::Current() { return static_cast<FormJihou*>(FirstLoaded(L"FormJihou")); }
 
 FormJihou* FormJihou::Show() {
   if (FormJihou* previous = Current()) previous->Unload();
@@ -66,11 +61,10 @@ FormJihou* FormJihou::Show() {
 
 bool FormJihou::Create() {
   dpi_ = win::SystemDpi();
-  const SIZE outer = win::OuterSizeForClient(win::Scale(kClientWidth, dpi_), win::Scale(kClientHeight, dpi_),
+  const SIZE outer = win::OuterSizeForClient(kClientWidth, kClientHeight,
                                              kFormStyle, kFormExStyle, dpi_);
-  HICON icon = LoadIconW(Instance(), MAKEINTRESOURCEW(1));
   if (!CreateTopLevel(kFormExStyle, kFormStyle, L"", 0, 0, outer.cx, outer.cy, nullptr,
-                      icon ? icon : LoadIconW(nullptr, IDI_APPLICATION))) {
+                      ProgramIcon())) {
     return false;
   }
   dpi_ = win::WindowDpi(hwnd());
