@@ -327,6 +327,36 @@ bool DeleteKeys(const char* section, const std::vector<std::string>& keys,
   }
 }
 
+bool WriteKeys(const char* section, const std::vector<std::pair<std::string, std::string>>& values,
+               const std::vector<std::string>& removals, const std::filesystem::path& file) {
+  if (!section || file.empty()) return false;
+  try {
+    std::lock_guard<std::mutex> lock(EngineMutex());
+    const Document* doc = &NoFile();
+    const Presence presence = TheCache().Current(file, doc);
+    if (presence == Presence::kUnreadable) return false;
+    if (presence == Presence::kMissing && !detail::FolderExists(file.parent_path())) return false;
+    const std::string_view name = WithoutSpaces(section);
+    std::vector<std::pair<std::string_view, std::string_view>> pairs;
+    pairs.reserve(values.size());
+    for (const auto& [key, value] : values) pairs.emplace_back(WithoutSpaces(UpToNul(key)), UpToNul(value));
+    std::optional<std::string> edited = doc->WithValues(name, pairs);
+    if (!removals.empty()) {
+      std::vector<std::string_view> names;
+      names.reserve(removals.size());
+      for (const std::string& key : removals) names.push_back(WithoutSpaces(UpToNul(key)));
+      std::optional<Document> written;
+      if (edited) written.emplace(*edited);
+      std::optional<std::string> removed = (written ? *written : *doc).WithoutKeys(name, names);
+      if (removed) edited = std::move(removed);
+    }
+    if (!edited) return presence == Presence::kMissing || detail::FileWritable(file);
+    return Replace(file, std::move(*edited));
+  } catch (...) {
+    return false;
+  }
+}
+
 void SetDurableWrites(bool durable) { durable_writes = durable; }
 
 void ClearCache() {

@@ -13,6 +13,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace mekuri::profile {
@@ -35,6 +36,13 @@ bool WriteString(const char* section, const char* key, const char* value,
 // removing, and false, with the file as it was, when it could not be written.
 bool DeleteKeys(const char* section, const std::vector<std::string>& keys,
                 const std::filesystem::path& file);
+
+// WriteString(section, key, value) for every pair in turn, then
+// WriteString(section, key, nullptr) for every key of `removals`, done as one
+// write of the whole file. The keys must be distinct. Returns false, with the
+// file as it was, when it could not be written.
+bool WriteKeys(const char* section, const std::vector<std::pair<std::string, std::string>>& values,
+               const std::vector<std::string>& removals, const std::filesystem::path& file);
 
 // Convenience over GetString for callers that keep std::string: the text
 // before the first NUL of a buffer of cap bytes, and the returned count.

@@ -311,6 +311,50 @@ std::optional<std::string> Document::Edited(std::string_view section,
   return Spliced({{after.next, after.next, std::move(text)}});
 }
 
+std::optional<std::string> Document::WithValues(
+    std::string_view section, const std::vector<std::pair<std::string_view, std::string_view>>& values) const {
+  if (values.empty()) return std::nullopt;
+  const int64_t found = FindSection(section);
+  std::string added;  // the new keys, in order
+  for (const auto& [key, value] : values) {
+    if (found >= 0 && FindKey(found, key) >= 0) continue;
+    added.append(key).append("=").append(value).append("\r\n");
+  }
+  if (found < 0) {
+    std::string text = EndsWithLineBreak() ? std::string() : LineBreak();
+    text += Encode("[" + std::string(section) + "]\r\n" + added);
+    const uint32_t end = static_cast<uint32_t>(bytes_.size());
+    return Spliced({{end, end, std::move(text)}});
+  }
+  const Section& s = sections_[found];
+  const uint32_t anchor = s.keys.empty() ? s.header : s.keys.back();
+  bool anchorRewritten = false;
+  std::vector<Splice> splices;
+  for (const auto& [key, value] : values) {
+    const int64_t existing = FindKey(found, key);
+    if (existing < 0) continue;
+    const Line& line = lines_[existing];
+    if (Value(static_cast<uint32_t>(existing)) == value || Text().substr(line.value, line.value_size) == value) {
+      continue;
+    }
+    std::string text = StoredKeyName(line);
+    text += Encode("=" + std::string(value));
+    text += line.next > line.end ? bytes_.substr(line.end, line.next - line.end) : LineBreak();
+    anchorRewritten = anchorRewritten || static_cast<uint32_t>(existing) == anchor;
+    splices.push_back({line.begin, line.next, std::move(text)});
+  }
+  if (!added.empty()) {
+    // New keys follow the section's last key line, which ends in a line
+    // break by now if it was rewritten above.
+    const Line& after = lines_[anchor];
+    std::string text = after.next > after.end || anchorRewritten ? std::string() : LineBreak();
+    text += Encode(added);
+    splices.push_back({after.next, after.next, std::move(text)});
+  }
+  if (splices.empty()) return std::nullopt;
+  return Spliced(std::move(splices));
+}
+
 std::optional<std::string> Document::WithoutKeys(std::string_view section,
                                                  const std::vector<std::string_view>& keys) const {
   const int64_t found = FindSection(section);

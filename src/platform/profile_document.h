@@ -95,6 +95,11 @@ class Document {
   // each key in turn, in one pass. Nothing when no key is found.
   std::optional<std::string> WithoutKeys(std::string_view section,
                                          const std::vector<std::string_view>& keys) const;
+  // The file's bytes after WritePrivateProfileString(section, key, value) for
+  // each pair in turn, in one pass; the keys must be distinct. Nothing when
+  // the file stays as it is.
+  std::optional<std::string> WithValues(
+      std::string_view section, const std::vector<std::pair<std::string_view, std::string_view>>& values) const;
 
  private:
   struct Section {

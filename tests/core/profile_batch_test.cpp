@@ -1,7 +1,9 @@
+#include <strings.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -26,10 +28,10 @@ void Put(const fs::path& file, const std::string& bytes) {
   std::ofstream(file, std::ios::binary | std::ios::trunc) << bytes;
 }
 
-class ProfileDeleteKeys : public ::testing::Test {
+class ProfileBatch : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir_ = fs::temp_directory_path() / ("mekuri_delete_keys_" + std::to_string(getpid()));
+    dir_ = fs::temp_directory_path() / ("mekuri_batch_" + std::to_string(getpid()));
     fs::remove_all(dir_);
     fs::create_directories(dir_);
     profile::SetDurableWrites(false);
@@ -68,7 +70,7 @@ std::string RandomFile(std::mt19937& rng, bool utf16) {
   return bytes;
 }
 
-TEST_F(ProfileDeleteKeys, EqualsDeletingOneByOne) {
+TEST_F(ProfileBatch, EqualsDeletingOneByOne) {
   std::mt19937 rng(20040910);
   const fs::path one = dir_ / "one.ini";
   const fs::path batch = dir_ / "batch.ini";
@@ -91,7 +93,49 @@ TEST_F(ProfileDeleteKeys, EqualsDeletingOneByOne) {
   }
 }
 
-TEST_F(ProfileDeleteKeys, NothingToRemoveLeavesTheFileAlone) {
+// The common list's close: distinct keys written, then others removed.
+TEST_F(ProfileBatch, WriteKeysEqualsWritingOneByOne) {
+  std::mt19937 rng(20041231);
+  const fs::path one = dir_ / "one.ini";
+  const fs::path batch = dir_ / "batch.ini";
+  const std::vector<std::string> values = {"v", "new", "", " padded ", "\x83\x41"};
+  for (int round = 0; round < 400; ++round) {
+    const bool missing = round % 13 == 12;
+    const std::string bytes = RandomFile(rng, round % 10 == 9);
+    fs::remove(one);
+    fs::remove(batch);
+    if (!missing) Put(one, bytes), Put(batch, bytes);
+    std::vector<std::string> names = kNames;
+    names.push_back("fresh1");
+    names.push_back("fresh2");
+    std::shuffle(names.begin(), names.end(), rng);
+    // Distinct even without regard to case.
+    std::vector<std::string> keys;
+    for (const std::string& n : names) {
+      bool clash = false;
+      for (const std::string& k : keys) clash = clash || strcasecmp(k.c_str(), n.c_str()) == 0;
+      if (!clash && !n.empty()) keys.push_back(n);
+    }
+    const size_t writes = rng() % (keys.size() + 1);
+    std::vector<std::pair<std::string, std::string>> pairs;
+    std::vector<std::string> removals;
+    for (size_t i = 0; i < keys.size(); ++i) {
+      if (i < writes) {
+        pairs.emplace_back(keys[i], values[rng() % values.size()]);
+      } else if (rng() % 2) {
+        removals.push_back(keys[i]);
+      }
+    }
+    const char* section = round % 3 ? "Mekurinote" : " MEKURINOTE ";
+    for (const auto& [k, v] : pairs) ASSERT_TRUE(profile::WriteString(section, k.c_str(), v.c_str(), one));
+    for (const std::string& k : removals) ASSERT_TRUE(profile::WriteString(section, k.c_str(), nullptr, one));
+    ASSERT_TRUE(profile::WriteKeys(section, pairs, removals, batch)) << round;
+    ASSERT_EQ(fs::exists(batch), fs::exists(one)) << round;
+    if (fs::exists(one)) ASSERT_EQ(Content(batch), Content(one)) << "round " << round << "\n" << bytes;
+  }
+}
+
+TEST_F(ProfileBatch, NothingToRemoveLeavesTheFileAlone) {
   const fs::path file = dir_ / "memo.dat";
   EXPECT_TRUE(profile::DeleteKeys("Mekurinote", {"2004/09/10"}, file));
   EXPECT_FALSE(fs::exists(file));
