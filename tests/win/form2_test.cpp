@@ -127,32 +127,17 @@ TEST_F(MemoWindow, RealKeysReachTheHandlers) {
   Form2* memo = DoubleClick(kDay);
   SetForegroundWindow(memo->hwnd());
   SetFocus(memo->Text1);
-  auto send = [](std::initializer_list<std::pair<WORD, bool>> keys) {
-    std::vector<INPUT> inputs;
-    for (auto [vk, up] : keys) {
-      INPUT in{};
-      in.type = INPUT_KEYBOARD;
-      in.ki.wVk = vk;
-      in.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
-      inputs.push_back(in);
-    }
-    SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
-    for (int i = 0; i < 20; ++i) {
-      win::PumpMessages();
-      Sleep(5);
-    }
-  };
-  send({{'M', false}, {'M', true}, {'O', false}, {'O', true}});
+  SendKeys({{'M', false}, {'M', true}, {'O', false}, {'O', true}});
   ASSERT_EQ(Text(memo->Text1), L"mo");
-  send({{VK_CONTROL, false}, {'A', false}, {'A', true}, {VK_CONTROL, true}});
+  SendKeys({{VK_CONTROL, false}, {'A', false}, {'A', true}, {VK_CONTROL, true}});
   DWORD start = 1, end = 0;
   SendMessageW(memo->Text1, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
   EXPECT_EQ(start, 0u);
   EXPECT_EQ(end, 2u);
-  send({{VK_CONTROL, false}, {'S', false}, {'S', true}, {VK_CONTROL, true}});
+  SendKeys({{VK_CONTROL, false}, {'S', false}, {'S', true}, {VK_CONTROL, true}});
   EXPECT_FALSE(StoredValue(kDay).empty());
   EXPECT_EQ(Text(memo->Text1), L"mo") << "Ctrl+S typed nothing";
-  send({{VK_ESCAPE, false}, {VK_ESCAPE, true}});
+  SendKeys({{VK_ESCAPE, false}, {VK_ESCAPE, true}});
   EXPECT_TRUE(LoadedMemoWindows().empty());
 }
 

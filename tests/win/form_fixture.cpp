@@ -104,6 +104,22 @@ void MainFormTest::PressKey(HWND target, UINT vk) {
   win::PumpMessages();
 }
 
+void MainFormTest::SendKeys(std::initializer_list<std::pair<WORD, bool>> keys) {
+  std::vector<INPUT> inputs;
+  for (auto [vk, up] : keys) {
+    INPUT in{};
+    in.type = INPUT_KEYBOARD;
+    in.ki.wVk = vk;
+    in.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    inputs.push_back(in);
+  }
+  SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+  for (int i = 0; i < 20; ++i) {
+    win::PumpMessages();
+    Sleep(5);
+  }
+}
+
 std::wstring MainFormTest::Text(HWND hwnd) const { return win::GetText(hwnd); }
 
 std::wstring MainFormTest::TooltipOf(HWND control) const {

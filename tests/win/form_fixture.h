@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <initializer_list>
+#include <utility>
 #include <string>
 #include <vector>
 
@@ -35,6 +37,8 @@ class MainFormTest : public ::testing::Test {
   // through the message loop (dialog handling included).
   void SetBox(HWND box, const std::wstring& text);
   void PressKey(HWND target, UINT vk);
+  // Real key strokes through the system's input queue: (virtual key, up).
+  void SendKeys(std::initializer_list<std::pair<WORD, bool>> keys);
   std::wstring Text(HWND hwnd) const;
   std::wstring TooltipOf(HWND control) const;
 

@@ -7,6 +7,7 @@
 
 #include "about/win32/FormVer.h"
 #include "calendar/win32/Form1.h"
+#include "commonlist/win32/Form3.h"
 #include "memo/memo_store.h"
 #include "memo/win32/Form4.h"
 #include "memo/win32/FormToday.h"
@@ -73,7 +74,7 @@ bool RunCommand(Form1& form, uint16_t id) {
       form.OpenTodaysMonth();
       break;
     case kCmdCommonInfo:
-      // The common-information window opens here once it exists.
+      Form3::ShowCommon();
       Module1::hidingWatch.lHiddenSeconds = 0;
       break;
     case kCmdTodaysMemo:

@@ -10,6 +10,8 @@
 //   e2e_driver text CAPTION ID       print the text of child ID (UTF-8)
 //   e2e_driver rect CAPTION          print "left top right bottom" of the window
 //   e2e_driver point CAPTION ID      print the screen "x y" of the centre of child ID
+//   e2e_driver crect CAPTION ID      print the screen "left top right bottom" of child ID
+//   (CAPTION may be "class:NAME" to find a window by its class)
 //   e2e_driver popup -               print "left top right bottom" of the open pop-up menu
 //   e2e_driver find CAPTION TEXT FIRST LAST   print the first child ID in FIRST..LAST whose text is TEXT
 #include <windows.h>
@@ -19,7 +21,12 @@
 
 namespace {
 
-HWND Find(const wchar_t* caption) { return FindWindowW(nullptr, caption); }
+// A caption, or "class:NAME" for a window whose caption changes.
+HWND Find(const wchar_t* caption) {
+  const std::wstring text = caption;
+  if (text.rfind(L"class:", 0) == 0) return FindWindowW(text.substr(6).c_str(), nullptr);
+  return FindWindowW(nullptr, caption);
+}
 
 void PrintUtf8(const std::wstring& text) {
   int n = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
@@ -85,6 +92,13 @@ int wmain(int argc, wchar_t** argv) {
   if (cmd == L"rect") {
     RECT rc{};
     GetWindowRect(w, &rc);
+    std::printf("%ld %ld %ld %ld\n", rc.left, rc.top, rc.right, rc.bottom);
+    return 0;
+  }
+  if (cmd == L"crect" && argc > 3) {
+    RECT rc{};
+    HWND child = GetDlgItem(w, _wtoi(argv[3]));
+    if (!child || !GetWindowRect(child, &rc)) return 1;
     std::printf("%ld %ld %ld %ld\n", rc.left, rc.top, rc.right, rc.bottom);
     return 0;
   }
