@@ -37,7 +37,7 @@ xdotool key space End space
 sleep 0.3
 
 # Right click on the third item: it is selected, so the menu offers deleting it too.
-xdotool mousemove $((l + 80)) $((t + 42)) click 3
+xdotool mousemove $((r - 20)) $((t + 42)) click 3
 eventually 5 driver popup - >/dev/null || fail "right click opened no menu"
 sleep 1.5  # let the menu paint before the screenshot
 [ -n "${MEKURI_SHOT_DIR:-}" ] && xwd -root -display "$DISPLAY" -silent | /usr/bin/convert xwd:- "$MEKURI_SHOT_DIR/common-list-menu.png"

@@ -141,11 +141,15 @@ void Form3::Layout() {
     SendMessageW(c.control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), TRUE);
   }
   SendMessageW(List2, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
-  // The one column fills the list beside its scroll bar.
+  FitColumn();
+}
+
+void Form3::FitColumn() {
+  // The one column fills the list, beside the scroll bar once there is one,
+  // so that a click anywhere on a row hits its item.
   RECT client{};
   GetClientRect(List1, &client);
-  const int scrollBar = GetSystemMetrics(SM_CXVSCROLL);
-  SendMessageW(List1, LVM_SETCOLUMNWIDTH, 0, MAKELPARAM(std::max<int>(0, client.right - scrollBar), 0));
+  SendMessageW(List1, LVM_SETCOLUMNWIDTH, 0, MAKELPARAM(std::max<LONG>(0, client.right), 0));
 }
 
 void Form3::CentreOnScreen() {
@@ -261,7 +265,10 @@ void Form3::RemoveItem(int index) { SendMessageW(List1, LVM_DELETEITEM, index, 0
 
 void Form3::ClearList() { SendMessageW(List1, LVM_DELETEALLITEMS, 0, 0); }
 
-void Form3::ShowCount() { win::SetText(Label2, std::to_wstring(ListCount())); }
+void Form3::ShowCount() {
+  win::SetText(Label2, std::to_wstring(ListCount()));
+  FitColumn();  // the vertical scroll bar may have come or gone
+}
 
 void Form3::ApplyButtonRule() {
   const CommonButtons buttons = ButtonsFor(static_cast<size_t>(ListCount()));

@@ -78,6 +78,7 @@ class Form3 : public win::Window {
   bool Create();
   void CreateControls();
   void Layout();
+  void FitColumn();
   void Form_Load();
   void Form_Unload();
   void CentreOnScreen();
