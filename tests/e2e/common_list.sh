@@ -40,7 +40,7 @@ sleep 0.3
 xdotool mousemove $((r - 20)) $((t + 42)) click 3
 eventually 5 driver popup - >/dev/null || fail "right click opened no menu"
 sleep 1.5  # let the menu paint before the screenshot
-[ -n "${MEKURI_SHOT_DIR:-}" ] && xwd -root -display "$DISPLAY" -silent | /usr/bin/convert xwd:- "$MEKURI_SHOT_DIR/common-list-menu.png"
+shot common-list-menu.png
 # Down past sort, sort, check all, uncheck all, delete one: the sixth item.
 xdotool key --delay 80 Down Down Down Down Down Down Return
 eventually 5 test "$(driver text "$FORM3" 302)" = 1 || fail "count after deleting the checked: '$(driver text "$FORM3" 302)'"

@@ -7,8 +7,6 @@
 source "$(dirname "$0")/lib/common.sh"
 app=$(new_app_folder)
 printf '[Mekurinote]\r\nEveryHour=0\r\nStartX=6000\r\nStartY=1500\r\n' > "$app/Mekurinote.ini"
-shots=${MEKURI_SHOT_DIR:-}
-shot() { [ -z "$shots" ] || xwd -root -display "$DISPLAY" -silent | /usr/bin/convert xwd:- "$shots/$1"; }
 menu_open() { driver popup - >/dev/null 2>&1; }
 start_app "$app"
 eventually 30 driver visible "$CAPTION" || fail "main window did not open"

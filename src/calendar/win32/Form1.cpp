@@ -1,6 +1,7 @@
 #include "calendar/win32/Form1.h"
 
 #include <commctrl.h>
+#include <windowsx.h>
 
 #include "calendar/calendar_texts.h"
 #include "base/number.h"
@@ -134,6 +135,14 @@ void Form1::CreateControls() {
                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(kStatusBarId)), Instance(), nullptr);
 
   for (HWND box : {Text1, Text2}) SetWindowSubclass(box, TextBoxProc, 1, reinterpret_cast<DWORD_PTR>(this));
+  // The labels are part of the calendar's surface: the middle button on any
+  // of them means the same as on the window itself.
+  EnumChildWindows(h, [](HWND child, LPARAM) -> BOOL {
+    wchar_t cls[16] = L"";
+    GetClassNameW(child, cls, 16);
+    if (lstrcmpiW(cls, WC_STATICW) == 0) SetWindowSubclass(child, LabelProc, 1, 0);
+    return TRUE;
+  }, 0);
 
   tips_.Create(h);
   tips_.Add(Command4, W(kTipMenuButton));
@@ -292,6 +301,16 @@ void Form1::TextBox_KeyDown(HWND box, int KeyCode) {
 
 void Form1::Text1_KeyDown(int KeyCode, int /*Shift*/) { TextBox_KeyDown(Text1, KeyCode); }
 void Form1::Text2_KeyDown(int KeyCode, int /*Shift*/) { TextBox_KeyDown(Text2, KeyCode); }
+
+LRESULT CALLBACK Form1::LabelProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
+  if (msg == WM_MBUTTONDOWN) {
+    POINT pt{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+    MapWindowPoints(hwnd, GetParent(hwnd), &pt, 1);
+    return SendMessageW(GetParent(hwnd), msg, wParam, MAKELPARAM(pt.x, pt.y));
+  }
+  if (msg == WM_NCDESTROY) RemoveWindowSubclass(hwnd, LabelProc, 1);
+  return DefSubclassProc(hwnd, msg, wParam, lParam);
+}
 
 LRESULT CALLBACK Form1::TextBoxProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR,
                                     DWORD_PTR refData) {

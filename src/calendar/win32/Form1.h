@@ -105,6 +105,8 @@ class Form1 : public win::Window {
   void PlaceBeside(HWND memo);
   bool RejectMonthInput();
   HBRUSH OnCtlColorStatic(HDC dc, HWND control);
+  static LRESULT CALLBACK LabelProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                                    DWORD_PTR refData);
   static LRESULT CALLBACK TextBoxProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam,
                                       UINT_PTR id, DWORD_PTR refData);
 

@@ -32,6 +32,13 @@ fail() {
   exit 1
 }
 
+# Keeps the screen as a test artefact when MEKURI_SHOT_DIR is set.
+shot() {
+  [ -n "${MEKURI_SHOT_DIR:-}" ] || return 0
+  mkdir -p "$MEKURI_SHOT_DIR"
+  xwd -root -display "$DISPLAY" -silent | /usr/bin/convert xwd:- "$MEKURI_SHOT_DIR/$1" || true
+}
+
 # Polls a command for up to $1 seconds.
 eventually() {
   local limit=$1; shift
