@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # A memo as a user writes it: today's memo opens at start-up, a double-click
 # on a day opens that day's memo, typed text is saved with Ctrl+S, Esc closes,
-# and after a restart the memo is still there and readable.
+# the day is underlined on the screen, and after a restart the memo is still
+# there and readable.
 source "$(dirname "$0")/lib/common.sh"
 app=$(new_app_folder)
 printf '[Mekurinote]\r\nEveryHour=0\r\nStartX=6300\r\nStartY=600\r\n' > "$app/Mekurinote.ini"
@@ -14,6 +15,18 @@ day=15; [ "$(date +%d)" = 15 ] && day=16
 memo="Memo - $(date +%Y/%m)/$day"
 cell=$(driver find "$CAPTION" "$day" 1042 1111) || fail "no cell for day $day in the middle month"
 read -r x y < <(driver point "$CAPTION" "$cell")
+# The cell as the screen shows it, and its longest row of ink: an underline
+# is a row far longer than any row of the digits.
+cell_ink() {
+  local cl ct cr cb
+  read -r cl ct cr cb < <(driver crect "$CAPTION" "$cell")
+  xwd -root -display "$DISPLAY" -silent |
+    /usr/bin/convert xwd:- -crop $((cr - cl))x$((cb - ct))+$cl+$ct +repage -colorspace gray -threshold 55% txt:- |
+    awk -F'[,: ]+' 'NR > 1 && /#000000/ { n[$2]++ } END { m = 0; for (r in n) if (n[r] > m) m = n[r]; print m }'
+}
+xdotool mousemove 1200 1000
+sleep 0.5
+ink_before=$(cell_ink)
 xdotool mousemove "$x" "$y" click --repeat 2 --delay 80 1
 eventually 10 driver visible "$memo" || fail "double-click did not open $memo"
 read -r tx ty < <(driver point "$memo" 101)
@@ -26,6 +39,12 @@ eventually 5 grep -q "^$(date +%Y/%m)/$day=" "$app/Mekurinote_"*.dat || fail "Ct
 ! grep -q "e2e memo" "$app/Mekurinote_"*.dat || fail "the memo is stored in clear text"
 xdotool key Escape
 eventually 5 bash -c "! \"$WINE64\" \"$DRIVER\" visible '$memo' >/dev/null 2>&1" || fail "Esc did not close the saved memo"
+xdotool mousemove 1200 1000
+sleep 0.5
+ink_after=$(cell_ink)
+[ "$ink_after" -ge $((ink_before + 5)) ] || fail "day $day not underlined on the screen: longest ink row $ink_before before, $ink_after after"
+echo "  day $day: longest ink row $ink_before before the save, $ink_after after"
+shot memo-underlined.png
 
 if [ -n "${MEKURI_SHOT:-}" ]; then
   xdotool mousemove "$x" "$y" click --repeat 2 --delay 80 1
