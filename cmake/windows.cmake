@@ -66,6 +66,13 @@ foreach(src IN LISTS BENCH_SOURCES)
   target_link_libraries(${name} PRIVATE mekuri_core)
 endforeach()
 
+# Crash safety under Wine: the worker that tests/crash/crash_under_wine.sh
+# kills at random moments; it loads QzlCmn.dll as the program does.
+add_executable(crash_worker ${CMAKE_SOURCE_DIR}/tests/crash/crash_worker.cpp)
+target_compile_options(crash_worker PRIVATE ${WIN_COMMON_FLAGS})
+target_link_options(crash_worker PRIVATE -static -municode)
+target_link_libraries(crash_worker PRIVATE mekuri_win)
+
 # The end-to-end scripts' look into the running program from outside.
 add_executable(e2e_driver ${CMAKE_SOURCE_DIR}/tests/e2e/driver/e2e_driver.cpp)
 target_compile_options(e2e_driver PRIVATE ${WIN_COMMON_FLAGS})

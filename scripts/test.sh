@@ -11,15 +11,20 @@ step() { echo; echo "=== $1"; }
 step "core tests (native)"
 ctest --test-dir build/native --output-on-failure -j "$(nproc)" | tail -n 15 || failed=1
 [ "${PIPESTATUS[0]}" -eq 0 ] || failed=1
+grep -h "kills in" build/native/Testing/Temporary/LastTest.log 2>/dev/null
 step "core tests (address and undefined-behaviour sanitizers)"
 ctest --test-dir build/native-san --output-on-failure -j "$(nproc)" | tail -n 5
 [ "${PIPESTATUS[0]}" -eq 0 ] || failed=1
+grep -h "kills in" build/native-san/Testing/Temporary/LastTest.log 2>/dev/null
 
 wine_env_up
 trap wine_env_down EXIT
 step "window tests (Wine, display $DISPLAY)"
 ctest --test-dir build/win --output-on-failure </dev/null | tail -n 40
 [ "${PIPESTATUS[0]}" -eq 0 ] || failed=1
+
+step "crash safety (Wine: the worker killed at random moments while it saves)"
+bash tests/crash/crash_under_wine.sh </dev/null || failed=1
 
 step "end-to-end runs (Wine)"
 e2e_pass=0; e2e_fail=0

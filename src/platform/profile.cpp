@@ -247,6 +247,41 @@ std::optional<std::string_view> Optional(const char* text) {
   return text ? std::optional<std::string_view>(text) : std::nullopt;
 }
 
+// A writer that died before its rename left its temporary file beside the
+// file, a whole copy that nothing reads. The first write of each file in a
+// process removes those whose process has ended. Called with the lock held.
+void RemoveStaleTemps(const std::filesystem::path& file) {
+  using string_type = std::filesystem::path::string_type;
+  static std::vector<string_type> swept;
+  if (std::find(swept.begin(), swept.end(), file.native()) != swept.end()) return;
+  swept.push_back(file.native());
+  const string_type prefix = file.filename().native() + std::filesystem::path::value_type('.');
+  const string_type suffix = std::filesystem::path(".tmp").native();
+  std::error_code error;
+  std::filesystem::directory_iterator it(file.has_parent_path() ? file.parent_path() : ".", error);
+  for (; !error && it != std::filesystem::directory_iterator(); it.increment(error)) {
+    const string_type name = it->path().filename().native();
+    if (name.size() <= prefix.size() + suffix.size() || name.compare(0, prefix.size(), prefix) != 0 ||
+        name.compare(name.size() - suffix.size(), suffix.size(), suffix) != 0) {
+      continue;
+    }
+    // "<pid>-<serial>" between them
+    const string_type middle = name.substr(prefix.size(), name.size() - prefix.size() - suffix.size());
+    const size_t dash = middle.find('-');
+    const auto digits = [](const string_type& s) {
+      return !s.empty() && s.size() <= 9 &&
+             std::all_of(s.begin(), s.end(), [](auto c) { return c >= '0' && c <= '9'; });
+    };
+    if (dash == string_type::npos || !digits(middle.substr(0, dash)) || !digits(middle.substr(dash + 1))) continue;
+    uint32_t pid = 0;
+    for (size_t i = 0; i < dash; ++i) pid = pid * 10 + static_cast<uint32_t>(middle[i] - '0');
+    if (pid != detail::CurrentProcess() && detail::ProcessGone(pid)) {
+      std::error_code ignored;
+      std::filesystem::remove(it->path(), ignored);
+    }
+  }
+}
+
 // Puts the edited bytes in the file's place and remembers them. Called with
 // the engine's lock held.
 bool Replace(const std::filesystem::path& file, std::string edited) {
@@ -256,6 +291,11 @@ bool Replace(const std::filesystem::path& file, std::string edited) {
   if (!result.ok) {
     cache.Forget(file);
     return false;
+  }
+  try {
+    RemoveStaleTemps(file);
+  } catch (...) {
+    // Only tidying; the write itself is done.
   }
   try {
     cache.Wrote(file, std::move(edited), result);

@@ -2,8 +2,9 @@
 // The program's INI engine. It behaves like GetPrivateProfileStringA and
 // WritePrivateProfileStringA as Windows runs them, on files of code page 932
 // bytes, with two things Windows does not give: every changed file is replaced
-// as a whole (a crash leaves the old or the new file, never a torn one), and a
-// parsed copy of each file is kept and checked against the file's size,
+// as a whole (a crash leaves the old or the new file, never a torn one, and
+// the temporary file it may leave goes at the next process's first write),
+// and a parsed copy of each file is kept and checked against the file's size,
 // modification time and identity before every use.
 //
 // Section, key and value arguments are code page 932 bytes; a null pointer

@@ -57,8 +57,13 @@ struct ReplaceResult {
   bool exact = false;
   FileStamp stamp;
 };
-// Writes bytes to a new file beside file and puts it in file's place.
+// Writes bytes to a new file beside file, named "<name>.<pid>-<serial>.tmp",
+// and puts it in file's place.
 ReplaceResult ReplaceWhole(const std::filesystem::path& file, std::string_view bytes,
                            const ReplaceOptions& options);
+
+// Whether no process with this id runs any more; false when unsure.
+bool ProcessGone(uint32_t pid);
+uint32_t CurrentProcess();
 
 }  // namespace mekuri::profile::detail

@@ -1,4 +1,5 @@
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <sys/statfs.h>
 #include <unistd.h>
@@ -119,6 +120,10 @@ Presence ReadWholeFile(const std::filesystem::path& file, FileContent& content, 
   if (want_settle) content.settle = SettleOf(fd.get());
   return Presence::kFile;
 }
+
+bool ProcessGone(uint32_t pid) { return ::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH; }
+
+uint32_t CurrentProcess() { return static_cast<uint32_t>(::getpid()); }
 
 int64_t Clock() {
   timespec now {};

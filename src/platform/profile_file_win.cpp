@@ -165,6 +165,17 @@ Presence ReadWholeFile(const std::filesystem::path& file, FileContent& content, 
   return Presence::kFile;
 }
 
+bool ProcessGone(uint32_t pid) {
+  const HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, pid);
+  if (!process) return GetLastError() == ERROR_INVALID_PARAMETER;
+  // Someone may still hold a handle to a process that has ended.
+  const bool ended = WaitForSingleObject(process, 0) == WAIT_OBJECT_0;
+  CloseHandle(process);
+  return ended;
+}
+
+uint32_t CurrentProcess() { return GetCurrentProcessId(); }
+
 int64_t Clock() {
   FILETIME now;
   GetSystemTimeAsFileTime(&now);

@@ -4,6 +4,7 @@
 #include <linux/fs.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
@@ -280,6 +281,22 @@ TEST_F(ProfileTest, CrashBeforeTheRenameLeavesTheOldFile) {
   EXPECT_EQ(Get("s", "k", "d", 10).second, "old\0"s);
   EXPECT_TRUE(Write("s", "k", "next"));
   EXPECT_EQ(Content(), "[s]\r\nk=next\r\n");
+}
+
+TEST_F(ProfileTest, TemporaryFilesOfEndedWritersGoAtTheFirstWrite) {
+  const pid_t ended = fork();
+  if (ended == 0) _exit(0);
+  ASSERT_GT(ended, 0);
+  waitpid(ended, nullptr, 0);
+  const fs::path stale = dir_ / ("memo.dat." + std::to_string(ended) + "-0.tmp");
+  const fs::path running = dir_ / ("memo.dat." + std::to_string(getppid()) + "-0.tmp");
+  const fs::path other = dir_ / ("other.dat." + std::to_string(ended) + "-0.tmp");
+  for (const fs::path& temp : {stale, running, other}) Put("[s]\r\nk=to", temp);
+  ASSERT_TRUE(Write("s", "k", "v"));
+  EXPECT_FALSE(fs::exists(stale));
+  EXPECT_TRUE(fs::exists(running));
+  EXPECT_TRUE(fs::exists(other));
+  EXPECT_EQ(Content(), "[s]\r\nk=v\r\n");
 }
 
 TEST_F(ProfileTest, RefusedWritesReturnFalseAndKeepTheFile) {
