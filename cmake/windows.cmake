@@ -42,7 +42,7 @@ file(GLOB WIN_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win/*.cpp
 add_executable(win_tests ${WIN_TEST_SOURCES} ${CMAKE_SOURCE_DIR}/res/Mekurinote.rc)
 target_compile_options(win_tests PRIVATE ${WIN_COMMON_FLAGS})
 target_link_options(win_tests PRIVATE -static -municode)
-target_link_libraries(win_tests PRIVATE mekuri_win gtest)
+target_link_libraries(win_tests PRIVATE mekuri_win gtest imm32)
 add_test(NAME win_tests COMMAND win_tests --gtest_brief=1)
 set_tests_properties(win_tests PROPERTIES TIMEOUT 900)
 
