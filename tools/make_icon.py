@@ -14,8 +14,12 @@ day cells stay separate squares at 16 and 20 pixels instead of running into
 each other."""
 import struct
 import sys
+import zlib
 
-SIZES = [16, 20, 24, 32, 48]
+# The program icon at every size Windows asks for: small icons at 100 to 200 %,
+# large ones up to Explorer's 256; the tray images need only the small ones.
+SIZES = [16, 20, 24, 32, 40, 48, 64, 256]
+TRAY_SIZES = [16, 20, 24, 32, 48]
 
 CLEAR = (0, 0, 0, 0)
 BORDER = (96, 96, 96, 255)
@@ -36,7 +40,10 @@ METRICS = {
     20: dict(border=1, cell=2, gap=1, pad=2, band=4, ring=2, over=2, fold=6),
     24: dict(border=1, cell=3, gap=1, pad=2, band=5, ring=2, over=2, fold=7),
     32: dict(border=1, cell=4, gap=2, pad=2, band=7, ring=2, over=3, fold=9),
+    40: dict(border=2, cell=5, gap=2, pad=3, band=8, ring=3, over=3, fold=12),
     48: dict(border=2, cell=7, gap=2, pad=3, band=10, ring=3, over=3, fold=14),
+    64: dict(border=2, cell=9, gap=3, pad=4, band=13, ring=4, over=4, fold=18),
+    256: dict(border=6, cell=36, gap=12, pad=16, band=52, ring=14, over=14, fold=72),
 }
 COLS, ROWS = 4, 3
 TODAY_CELL = (1, 2)  # row, column
@@ -110,23 +117,34 @@ def fold_corner(px, x1, y1, f, b):
 def image_entry(px):
     size = len(px)
     header = struct.pack('<IiiHHIIiiII', 40, size, size * 2, 1, 32, 0, 0, 0, 0, 0, 0)
-    rows = b''
+    rows = bytearray()
     for y in reversed(range(size)):
         for (r, g, b, a) in px[y]:
-            rows += struct.pack('BBBB', b, g, r, a)
+            rows += bytes((b, g, r, a))
     mask_row = ((size + 31) // 32) * 4
-    mask = b''
+    mask = bytearray()
     for y in reversed(range(size)):
         row = bytearray(mask_row)
         for x in range(size):
             if px[y][x][3] == 0:
                 row[x // 8] |= 0x80 >> (x % 8)
-        mask += bytes(row)
-    return header + rows + mask
+        mask += row
+    return header + bytes(rows) + bytes(mask)
+
+
+def png_entry(px):
+    """The 256-pixel image, stored as PNG as Windows expects at that size."""
+    size = len(px)
+    raw = b''.join(b'\x00' + bytes(c for rgba in row for c in rgba) for row in px)
+
+    def chunk(kind, data):
+        return struct.pack('>I', len(data)) + kind + data + struct.pack('>I', zlib.crc32(kind + data))
+    return (b'\x89PNG\r\n\x1a\n' + chunk(b'IHDR', struct.pack('>IIBBBBB', size, size, 8, 6, 0, 0, 0)) +
+            chunk(b'IDAT', zlib.compress(raw, 9)) + chunk(b'IEND', b''))
 
 
 def write_ico(out, sizes, turned=False):
-    images = [image_entry(draw(n, turned)) for n in sizes]
+    images = [(png_entry if n >= 256 else image_entry)(draw(n, turned)) for n in sizes]
     data = struct.pack('<HHH', 0, 1, len(images))
     offset = 6 + 16 * len(images)
     for n, img in zip(sizes, images):
@@ -144,8 +162,8 @@ def main(args):
         return 2
     write_ico(args[0], SIZES)
     if len(args) == 3:
-        write_ico(args[1], SIZES)
-        write_ico(args[2], SIZES, turned=True)
+        write_ico(args[1], TRAY_SIZES)
+        write_ico(args[2], TRAY_SIZES, turned=True)
     return 0
 
 
