@@ -3,13 +3,15 @@
 # make bench — the profile engine against the platform's functions, under Wine
 # make idle-bench — CPU the running program uses while idle, against a plain window
 # make screenshot — start the program headless and save docs/screenshot-main.png
+# make fuzz  — fuzz the portable core, FUZZ_SECONDS (600) in all (scripts/fuzz.sh)
 
 JOBS ?= $(shell nproc)
+FUZZ_SECONDS ?= 600
 NATIVE := build/native
 NATIVE_SAN := build/native-san
 WIN := build/win
 
-.PHONY: all setup build build-native build-win run test bench idle-bench screenshot clean
+.PHONY: all setup build build-native build-win run test bench idle-bench screenshot fuzz clean
 
 all: build
 
@@ -48,6 +50,9 @@ idle-bench: build-win
 
 screenshot: build-win
 	bash scripts/screenshot.sh docs/screenshot-main.png
+
+fuzz: setup
+	bash scripts/fuzz.sh --long $(FUZZ_SECONDS)
 
 clean:
 	rm -rf build dist

@@ -5,6 +5,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake make pkg-config python3
+  clang libclang-rt-14-dev
   googletest libgtest-dev libbenchmark-dev
   g++-mingw-w64-x86-64-posix mingw-w64-tools binutils-mingw-w64-x86-64
   wine64 wine fonts-wine

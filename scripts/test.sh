@@ -16,6 +16,9 @@ step "core tests (address and undefined-behaviour sanitizers)"
 ctest --test-dir build/native-san --output-on-failure -j "$(nproc)" | tail -n 5
 [ "${PIPESTATUS[0]}" -eq 0 ] || failed=1
 grep -h "kills in" build/native-san/Testing/Temporary/LastTest.log 2>/dev/null
+step "fuzzing (short bounded pass)"
+bash scripts/fuzz.sh </dev/null | tail -n 12
+[ "${PIPESTATUS[0]}" -eq 0 ] || failed=1
 
 wine_env_up
 trap wine_env_down EXIT

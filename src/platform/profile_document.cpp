@@ -282,7 +282,9 @@ std::optional<std::string> Document::Edited(std::string_view section,
     added.append("[").append(section).append("]\r\n").append(entry);
     std::string text = EndsWithLineBreak() ? std::string() : LineBreak();
     text += Encode(added);
-    const uint32_t end = static_cast<uint32_t>(bytes_.size());
+    // A stray last byte of a UTF-16 file stays last; text after it would be
+    // out of step with every unit and unreadable.
+    const uint32_t end = static_cast<uint32_t>(utf16_ ? bytes_.size() & ~size_t{1} : bytes_.size());
     return Spliced({{end, end, std::move(text)}});
   }
   const Section& s = sections_[found];
@@ -322,8 +324,12 @@ std::optional<std::string> Document::WithValues(
   }
   if (found < 0) {
     std::string text = EndsWithLineBreak() ? std::string() : LineBreak();
-    text += Encode("[" + std::string(section) + "]\r\n" + added);
-    const uint32_t end = static_cast<uint32_t>(bytes_.size());
+    std::string header;
+    header.append("[").append(section).append("]\r\n").append(added);
+    text += Encode(header);
+    // A stray last byte of a UTF-16 file stays last; text after it would be
+    // out of step with every unit and unreadable.
+    const uint32_t end = static_cast<uint32_t>(utf16_ ? bytes_.size() & ~size_t{1} : bytes_.size());
     return Spliced({{end, end, std::move(text)}});
   }
   const Section& s = sections_[found];
@@ -338,7 +344,9 @@ std::optional<std::string> Document::WithValues(
       continue;
     }
     std::string text = StoredKeyName(line);
-    text += Encode("=" + std::string(value));
+    std::string assignment;
+    assignment.append("=").append(value);
+    text += Encode(assignment);
     text += line.next > line.end ? bytes_.substr(line.end, line.next - line.end) : LineBreak();
     anchorRewritten = anchorRewritten || static_cast<uint32_t>(existing) == anchor;
     splices.push_back({line.begin, line.next, std::move(text)});
