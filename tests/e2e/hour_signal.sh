@@ -16,7 +16,10 @@ restart_server() { "$WINESERVER" -k </dev/null >/dev/null 2>&1 || true; "$WINESE
 restore_clock() {
   cleanup_apps
   restart_server
+  # The next runs need a server on the real clock again.
+  unset LD_PRELOAD FAKETIME
   "$WINESERVER" -p </dev/null >/dev/null 2>&1 || true
+  "$WINE64" wineboot </dev/null >/dev/null 2>&1 || true
   [ -n "${KEEP_LOG:-}" ] && cp "$log" /tmp/hour.log; rm -f "$log"
 }
 trap restore_clock EXIT
