@@ -61,6 +61,10 @@ class Form1 : public win::Window {
   void Today_DblClick(Date dDay, bool fNotSetPosition);
   void OpenToday();
   void OpenAllMemo();
+  // Windows gives a process 10,000 window objects and a memo window takes
+  // about 13; Wine ends a process that runs out of them (at about 32,700).
+  // Opening all memos stops at this many memo windows, well short of both.
+  static constexpr size_t kMaxMemoWindows = 500;
 
   Date dShownMonth;
   Date dToday;

@@ -93,6 +93,7 @@ void Form1::OpenAllMemo() {
   for (Date date : dates) {
     const bool alreadyOpen = FindWindowW(L"Mekurinote.Form2", MemoCaption(date).c_str()) != nullptr;
     // When no more windows can be created, the rest stay closed.
+    if (!alreadyOpen && LoadedMemoWindows().size() >= kMaxMemoWindows) break;
     if (!OpenMemoWindow(date, false) && !alreadyOpen) break;
   }
 }
