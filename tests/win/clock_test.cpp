@@ -101,17 +101,17 @@ TEST_F(Clock, AnOpenDateDialogIsCancelledBeforeTheWindowOpens) {
 }
 
 TEST_F(Clock, ScheduledMessagesOpenTheirWindowsAtTheirMinute) {
-  WriteSettings("[Mekurinote]\r\nM01=09:00/first\r\nM02=09:00/second\r\nM03=12:00/\r\n");
-  LoadForm();
+  WriteSettings("[Mekurinote]\r\nM01=09:00/first\r\nM02=09:00/second\r\nM03=13:00/\r\n");
+  LoadForm();  // at 12:00: the window's own timer may tick before the test does
   At(8, 59, 59);
   form_->Timer4_Timer();
   EXPECT_EQ(Count(L"FormMsg"), 0);
   At(9, 0, 0);
   for (int i = 0; i < 4; ++i) form_->Timer4_Timer();
   ASSERT_EQ(Count(L"FormMsg"), 2) << "two entries at one minute, two windows, once";
-  At(11, 59, 59);
+  At(12, 59, 59);
   form_->Timer4_Timer();
-  At(12, 0, 0);
+  At(13, 0, 0);
   form_->Timer4_Timer();
   EXPECT_EQ(Count(L"FormMsg"), 3) << "an entry without text opens too";
 }
