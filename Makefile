@@ -1,7 +1,7 @@
 # make run   — set up what is missing, build, start the program under Wine
 # make test  — set up what is missing, build, run every test tier
-# make bench — the profile engine against the platform's functions, under Wine
-# make idle-bench — CPU the running program uses while idle, against a plain window
+# make bench — every benchmark under Wine, summed up in one table of ratios
+# make idle-bench — only the idle part: CPU the running program uses, against a plain window
 # make screenshot — start the program headless and save docs/screenshot-main.png
 # make fuzz  — fuzz the portable core, FUZZ_SECONDS (600) in all (scripts/fuzz.sh)
 
@@ -10,8 +10,9 @@ FUZZ_SECONDS ?= 600
 NATIVE := build/native
 NATIVE_SAN := build/native-san
 WIN := build/win
+BENCH_TARGETS := Mekurinote QzlCmn startup_bench window_bench memo_bench profile_bench idle_minimal_window
 
-.PHONY: all setup build build-native build-win run test bench idle-bench screenshot fuzz clean
+.PHONY: all setup build build-native build-win run test bench-build bench idle-bench screenshot fuzz clean
 
 all: build
 
@@ -42,11 +43,14 @@ run: build-win
 test: build-native build-win
 	bash scripts/test.sh
 
-bench: build-win
-	bash scripts/bench.sh
+bench-build: setup $(WIN)/CMakeCache.txt
+	cmake --build $(WIN) -j $(JOBS) --target $(BENCH_TARGETS)
 
-idle-bench: build-win
-	bash scripts/idle_bench.sh
+bench: bench-build
+	BENCH_BUILD=$(WIN) bash scripts/bench.sh
+
+idle-bench: bench-build
+	BENCH_BUILD=$(WIN) BENCH_PARTS=idle bash scripts/bench.sh
 
 screenshot: build-win
 	bash scripts/screenshot.sh docs/screenshot-main.png

@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "bench_support.h"
 #include "memo/memo_store.h"
 #include "platform/profile.h"
 
@@ -356,6 +357,18 @@ int main() {
   std::printf("    * estimated: every %d-th value read and the time scaled to all\n",
               rows.empty() ? 1 : rows.back().scan_platform_stride);
   if (found_sink < 0) std::printf("?");
+  if (!rows.empty()) {
+    const Row& r = rows.back();
+    const std::string n = r.memos == 36500 ? "36,500" : std::to_string(r.memos);
+    mekuri::bench::Row("memo", "DeletePastMemos, " + n + " memos", r.purge_ours, "us", "kernel32, key by key",
+                       r.purge_platform, r.purge_platform_estimated ? "kernel32 estimated from 500 keys" : "");
+    mekuri::bench::Row("memo", "open-all scan, " + n + " memos", r.scan_ours, "us", "kernel32: list, read each",
+                       r.scan_platform, r.scan_platform_stride > 1 ? "kernel32 estimated from a sample" : "");
+    mekuri::bench::Row("memo", "92 presence probes, " + n + " memos", r.probes_ours, "us", "kernel32",
+                       r.probes_platform);
+    mekuri::bench::Row("memo", "save of one memo, " + n + " memos", r.save_ours, "us", "kernel32 (not flushed)",
+                       r.save_platform);
+  }
   fs::remove_all(folder, ignored);
   return 0;
 }

@@ -69,6 +69,13 @@ foreach(src IN LISTS BENCH_SOURCES)
   target_link_libraries(${name} PRIVATE mekuri_core)
 endforeach()
 
+# The benchmark that loads the real windows in its own process, as the window
+# tests do.
+add_executable(window_bench ${CMAKE_SOURCE_DIR}/bench/win32/window_bench.cpp ${CMAKE_SOURCE_DIR}/res/Mekurinote.rc)
+target_compile_options(window_bench PRIVATE ${WIN_COMMON_FLAGS})
+target_link_options(window_bench PRIVATE -static -municode)
+target_link_libraries(window_bench PRIVATE mekuri_win)
+
 # Crash safety under Wine: the worker that tests/crash/crash_under_wine.sh
 # kills at random moments; it loads QzlCmn.dll as the program does.
 add_executable(crash_worker ${CMAKE_SOURCE_DIR}/tests/crash/crash_worker.cpp)
