@@ -237,7 +237,7 @@ Row Run(const fs::path& folder, int memos, const mekuri::CipherLibrary& cipher) 
   Save(ours, memo.bytes);
   Save(theirs_path, memo.bytes);
   row.scan_ours = Measure([&] {
-    const std::optional<std::string> bytes = mekuri::ReadWholeFile(ours);
+    const std::optional<std::string> bytes = mekuri::profile::ReadBytes(ours);
     row.scan_dates = bytes ? mekuri::AllMemoDates(*bytes).size() : 0;
   }, 0.3, 50);
   std::vector<char> list(1 << 20);
@@ -276,7 +276,7 @@ Row Run(const fs::path& folder, int memos, const mekuri::CipherLibrary& cipher) 
   // (c) the purge of every memo, all of them dated before today.
   Save(ours, memo.bytes);
   row.purge_ours = Once([&] { mekuri::DeletePastMemos(ours, today); });
-  const std::optional<std::string> left = mekuri::ReadWholeFile(ours);
+  const std::optional<std::string> left = mekuri::profile::ReadBytes(ours);
   row.purge_ok = left && mekuri::AllMemoDates(*left).empty() && left->find("Common004=") != std::string::npos;
   const size_t end_size = left ? left->size() : 0;
   Save(ours, memo.bytes);

@@ -13,6 +13,7 @@
 
 #include "bench_support.h"
 #include "platform/profile.h"
+#include "platform/profile_file.h"
 
 namespace {
 
@@ -226,6 +227,12 @@ int main() {
                      big.after_save_platform);
   mekuri::bench::Row("profile", "one write, flushed, 36,500 keys", big.write_durable, "us", "kernel32 (not flushed)",
                      big.write_platform);
+  // What serialising writers across processes adds to every write.
+  const fs::path locked = folder / "ours_365.dat";
+  const double lock = Measure([&] { mekuri::profile::detail::FileLock turn(locked); }, 0.3);
+  std::printf("write lock (lock file taken and let go): %.1f us\n", lock);
+  mekuri::bench::Row("profile", "write lock taken and let go", lock, "us", "one write, flushed, 365 keys",
+                     rows[1].write_durable);
   fs::remove_all(folder, ignored);
   return 0;
 }

@@ -1,8 +1,6 @@
 #include "memo/memo_store.h"
 
 #include <algorithm>
-#include <fstream>
-#include <iterator>
 
 #include "base/cp932.h"
 #include "base/number.h"
@@ -113,7 +111,7 @@ std::vector<std::string> PastMemoKeys(const std::string& fileBytes, Date today) 
 }
 
 void DeletePastMemos(const std::filesystem::path& datFile, Date today) {
-  const std::optional<std::string> bytes = ReadWholeFile(datFile);
+  const std::optional<std::string> bytes = profile::ReadBytes(datFile);
   if (!bytes) return;
   // One rewrite of the file for all of them: a key at a time would rewrite
   // a file of years of memos once per memo.
@@ -139,12 +137,6 @@ std::vector<Date> AllMemoDates(const std::string& fileBytes) {
   std::sort(dates.begin(), dates.end());
   dates.erase(std::unique(dates.begin(), dates.end()), dates.end());
   return dates;
-}
-
-std::optional<std::string> ReadWholeFile(const std::filesystem::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  if (!in) return std::nullopt;
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 }  // namespace mekuri

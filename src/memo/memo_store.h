@@ -64,7 +64,4 @@ void DeletePastMemos(const std::filesystem::path& datFile, Date today);
 // The dates of every memo in the file, ascending, for opening them all.
 std::vector<Date> AllMemoDates(const std::string& fileBytes);
 
-// The whole memo file ("" when it cannot be read).
-std::optional<std::string> ReadWholeFile(const std::filesystem::path& file);
-
 }  // namespace mekuri

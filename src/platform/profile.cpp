@@ -9,6 +9,7 @@
 
 #include "platform/profile_document.h"
 #include "platform/profile_file.h"
+#include "platform/profile_replace.h"
 #include "platform/profile_testing.h"
 
 namespace mekuri::profile {
@@ -23,6 +24,8 @@ using detail::ReplaceResult;
 
 std::atomic<bool> durable_writes{true};
 std::atomic<bool> stop_after_temp{false};
+std::atomic<bool> refuse_rename{false};
+std::atomic<int64_t> cut_in_place{-1};
 std::atomic<uint64_t> file_reads{0};
 
 // The program's threads share one engine; the calls are short.
@@ -52,7 +55,9 @@ std::string_view UpToNul(std::string_view text) { return text.substr(0, text.fin
 class Cache {
  public:
   // The file as the disk holds it now; anything but kFile leaves doc alone.
-  Presence Current(const std::filesystem::path& file, const Document*& doc) {
+  // locked: the caller holds the file's lock and has put back what a dead
+  // writer left.
+  Presence Current(const std::filesystem::path& file, const Document*& doc, bool locked) {
     FileStamp stamp;
     Presence presence = detail::StatFile(file, stamp);
     if (presence == Presence::kFile && stamp.size > kMaxFileSize) presence = Presence::kUnreadable;
@@ -66,6 +71,7 @@ class Cache {
       doc = entry->doc.get();
       return Presence::kFile;
     }
+    if (!locked) RestoreIfTorn(file);
     const int64_t now = detail::Clock();
     FileContent content;
     ++file_reads;
@@ -129,6 +135,16 @@ class Cache {
     bool exact = false;  // stamp.written is the precise time our own write set
     uint64_t used = 0;
   };
+
+  // A file that changed may be one that a writer left torn when it died
+  // rewriting it in place; then its copy is beside it. Only a changed file
+  // is looked at again, so the reads of an unchanged one stay one call.
+  static void RestoreIfTorn(const std::filesystem::path& file) {
+    FileStamp copy;
+    if (detail::StatFile(detail::RestoreCopy(file), copy) != Presence::kFile) return;
+    detail::FileLock turn(file);  // a writer still at it finishes first
+    if (turn.held()) detail::RestoreFromCopy(file, durable_writes);
+  }
 
   static bool Settled(const FileStamp& stamp, int64_t settle, int64_t now) {
     return std::max(stamp.written, stamp.changed) + settle < now;
@@ -217,7 +233,7 @@ uint32_t Get(std::optional<std::string_view> section, std::optional<std::string_
   try {
     std::lock_guard<std::mutex> lock(EngineMutex());
     const Document* doc = &NoFile();
-    if (!file.empty()) TheCache().Current(file, doc);
+    if (!file.empty()) TheCache().Current(file, doc, false);
     if (!section) {
       return CopyList(doc->SectionCount(), [doc](size_t i) { return doc->SectionName(i); }, buffer, cap);
     }
@@ -247,53 +263,19 @@ std::optional<std::string_view> Optional(const char* text) {
   return text ? std::optional<std::string_view>(text) : std::nullopt;
 }
 
-// A writer that died before its rename left its temporary file beside the
-// file, a whole copy that nothing reads. The first write of each file in a
-// process removes those whose process has ended. Called with the lock held.
-void RemoveStaleTemps(const std::filesystem::path& file) {
-  using string_type = std::filesystem::path::string_type;
-  static std::vector<string_type> swept;
-  if (std::find(swept.begin(), swept.end(), file.native()) != swept.end()) return;
-  swept.push_back(file.native());
-  const string_type prefix = file.filename().native() + std::filesystem::path::value_type('.');
-  const string_type suffix = std::filesystem::path(".tmp").native();
-  std::error_code error;
-  std::filesystem::directory_iterator it(file.has_parent_path() ? file.parent_path() : ".", error);
-  for (; !error && it != std::filesystem::directory_iterator(); it.increment(error)) {
-    const string_type name = it->path().filename().native();
-    if (name.size() <= prefix.size() + suffix.size() || name.compare(0, prefix.size(), prefix) != 0 ||
-        name.compare(name.size() - suffix.size(), suffix.size(), suffix) != 0) {
-      continue;
-    }
-    // "<pid>-<serial>" between them
-    const string_type middle = name.substr(prefix.size(), name.size() - prefix.size() - suffix.size());
-    const size_t dash = middle.find('-');
-    const auto digits = [](const string_type& s) {
-      return !s.empty() && s.size() <= 9 &&
-             std::all_of(s.begin(), s.end(), [](auto c) { return c >= '0' && c <= '9'; });
-    };
-    if (dash == string_type::npos || !digits(middle.substr(0, dash)) || !digits(middle.substr(dash + 1))) continue;
-    uint32_t pid = 0;
-    for (size_t i = 0; i < dash; ++i) pid = pid * 10 + static_cast<uint32_t>(middle[i] - '0');
-    if (pid != detail::CurrentProcess() && detail::ProcessGone(pid)) {
-      std::error_code ignored;
-      std::filesystem::remove(it->path(), ignored);
-    }
-  }
-}
-
 // Puts the edited bytes in the file's place and remembers them. Called with
 // the engine's lock held.
 bool Replace(const std::filesystem::path& file, std::string edited) {
   Cache& cache = TheCache();
-  const ReplaceResult result =
-      detail::ReplaceWhole(file, edited, {durable_writes.load(), stop_after_temp.load(), cache.Settle(file)});
-  if (!result.ok) {
+  const ReplaceResult result = detail::PutInPlace(
+      file, edited,
+      {durable_writes.load(), stop_after_temp.load(), refuse_rename.load(), cut_in_place.load(), cache.Settle(file)});
+  if (result.outcome != detail::Replaced::kDone) {
     cache.Forget(file);
     return false;
   }
   try {
-    RemoveStaleTemps(file);
+    detail::RemoveStaleTemps(file);
   } catch (...) {
     // Only tidying; the write itself is done.
   }
@@ -303,6 +285,26 @@ bool Replace(const std::filesystem::path& file, std::string edited) {
     cache.Forget(file);  // the file is written; only the copy is lost
   }
   return true;
+}
+
+// One read-modify-write of a file: with the file's lock held across
+// processes, a copy left by a writer that died is put back, the file is read
+// as it is now, and edit's result (nullopt: nothing to change) is written.
+template <class Edit>
+bool Modify(const std::filesystem::path& file, Edit edit) {
+  try {
+    std::lock_guard<std::mutex> lock(EngineMutex());
+    detail::FileLock turn(file);
+    if (!turn.held() || !detail::RestoreFromCopy(file, durable_writes)) return false;
+    const Document* doc = &NoFile();
+    const Presence presence = TheCache().Current(file, doc, true);
+    if (presence == Presence::kUnreadable) return false;
+    std::optional<std::string> edited = edit(*doc, presence);
+    if (!edited) return true;
+    return Replace(file, std::move(*edited));
+  } catch (...) {
+    return false;
+  }
 }
 
 }  // namespace
@@ -331,69 +333,69 @@ ReadResult Read(std::string_view section, std::string_view key, std::string_view
 bool WriteString(const char* section, const char* key, const char* value,
                  const std::filesystem::path& file) {
   if (!section || file.empty()) return false;
-  try {
-    std::lock_guard<std::mutex> lock(EngineMutex());
-    Cache& cache = TheCache();
-    const Document* doc = &NoFile();
-    const Presence presence = cache.Current(file, doc);
-    if (presence == Presence::kUnreadable) return false;
-    if (presence == Presence::kMissing && !detail::FolderExists(file.parent_path())) return false;
+  bool unchanged_ok = true;
+  const bool ok = Modify(file, [&](const Document& doc, Presence presence) -> std::optional<std::string> {
+    if (presence == Presence::kMissing && !detail::FolderExists(file.parent_path())) {
+      unchanged_ok = false;
+      return std::nullopt;
+    }
     std::optional<std::string> edited =
-        doc->Edited(WithoutSpaces(section), key ? std::optional(WithoutSpaces(key)) : std::nullopt,
-                    Optional(value));
+        doc.Edited(WithoutSpaces(section), key ? std::optional(WithoutSpaces(key)) : std::nullopt, Optional(value));
     // Windows opens the file for writing even when nothing changes.
-    if (!edited) return presence == Presence::kMissing || detail::FileWritable(file);
-    return Replace(file, std::move(*edited));
-  } catch (...) {
-    return false;
-  }
+    if (!edited) unchanged_ok = presence == Presence::kMissing || detail::FileWritable(file);
+    return edited;
+  });
+  return ok && unchanged_ok;
 }
 
 bool DeleteKeys(const char* section, const std::vector<std::string>& keys,
                 const std::filesystem::path& file) {
   if (!section || file.empty()) return false;
-  try {
-    std::lock_guard<std::mutex> lock(EngineMutex());
-    const Document* doc = &NoFile();
-    if (TheCache().Current(file, doc) == Presence::kUnreadable) return false;
+  return Modify(file, [&](const Document& doc, Presence) {
     std::vector<std::string_view> names;
     names.reserve(keys.size());
     for (const std::string& key : keys) names.push_back(WithoutSpaces(UpToNul(key)));
-    std::optional<std::string> edited = doc->WithoutKeys(WithoutSpaces(section), names);
-    if (!edited) return true;
-    return Replace(file, std::move(*edited));
-  } catch (...) {
-    return false;
-  }
+    return doc.WithoutKeys(WithoutSpaces(section), names);
+  });
 }
 
 bool WriteKeys(const char* section, const std::vector<std::pair<std::string, std::string>>& values,
                const std::vector<std::string>& removals, const std::filesystem::path& file) {
   if (!section || file.empty()) return false;
-  try {
-    std::lock_guard<std::mutex> lock(EngineMutex());
-    const Document* doc = &NoFile();
-    const Presence presence = TheCache().Current(file, doc);
-    if (presence == Presence::kUnreadable) return false;
-    if (presence == Presence::kMissing && !detail::FolderExists(file.parent_path())) return false;
+  bool unchanged_ok = true;
+  const bool ok = Modify(file, [&](const Document& doc, Presence presence) -> std::optional<std::string> {
+    if (presence == Presence::kMissing && !detail::FolderExists(file.parent_path())) {
+      unchanged_ok = false;
+      return std::nullopt;
+    }
     const std::string_view name = WithoutSpaces(section);
     std::vector<std::pair<std::string_view, std::string_view>> pairs;
     pairs.reserve(values.size());
     for (const auto& [key, value] : values) pairs.emplace_back(WithoutSpaces(UpToNul(key)), UpToNul(value));
-    std::optional<std::string> edited = doc->WithValues(name, pairs);
+    std::optional<std::string> edited = doc.WithValues(name, pairs);
     if (!removals.empty()) {
       std::vector<std::string_view> names;
       names.reserve(removals.size());
       for (const std::string& key : removals) names.push_back(WithoutSpaces(UpToNul(key)));
       std::optional<Document> written;
       if (edited) written.emplace(*edited);
-      std::optional<std::string> removed = (written ? *written : *doc).WithoutKeys(name, names);
+      std::optional<std::string> removed = (written ? *written : doc).WithoutKeys(name, names);
       if (removed) edited = std::move(removed);
     }
-    if (!edited) return presence == Presence::kMissing || detail::FileWritable(file);
-    return Replace(file, std::move(*edited));
+    if (!edited) unchanged_ok = presence == Presence::kMissing || detail::FileWritable(file);
+    return edited;
+  });
+  return ok && unchanged_ok;
+}
+
+std::optional<std::string> ReadBytes(const std::filesystem::path& file) {
+  try {
+    std::lock_guard<std::mutex> lock(EngineMutex());
+    const Document* doc = &NoFile();
+    if (file.empty() || TheCache().Current(file, doc, false) != Presence::kFile) return std::nullopt;
+    return std::string(doc->Bytes());
   } catch (...) {
-    return false;
+    return std::nullopt;
   }
 }
 
@@ -407,6 +409,10 @@ void ClearCache() {
 namespace testing {
 
 void SetStopAfterTempFile(bool stop) { stop_after_temp = stop; }
+
+void SetRenameRefused(bool refused) { refuse_rename = refused; }
+
+void SetInPlaceCut(int64_t bytes) { cut_in_place = bytes; }
 
 uint64_t FileReads() { return file_reads; }
 

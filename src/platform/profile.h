@@ -54,6 +54,11 @@ struct ReadResult {
 ReadResult Read(std::string_view section, std::string_view key, std::string_view def,
                 uint32_t cap, const std::filesystem::path& file);
 
+// The file's bytes as the engine reads them: within its size limit, and with
+// a copy that a writer left when it died put back first. nullopt for a
+// missing or unreadable file, or when memory runs out.
+std::optional<std::string> ReadBytes(const std::filesystem::path& file);
+
 // Whether writes flush the temporary file to the disk before it replaces the
 // old one (on by default; the benchmark switches it to compare).
 void SetDurableWrites(bool durable);

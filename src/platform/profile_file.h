@@ -45,10 +45,19 @@ bool FileWritable(const std::filesystem::path& file);
 struct ReplaceOptions {
   bool durable = true;
   bool stop_after_temp = false;  // tests: behave as if the process died there
+  bool refuse_rename = false;    // tests: behave as if another program held the file
+  int64_t cut_in_place = -1;     // tests: an in-place rewrite stops after this many bytes, as a crash would
   int64_t settle = 0;            // of the file's volume, if known; else found out
 };
+enum class Replaced {
+  kDone,
+  kFailed,     // nothing changed
+  kRefused,    // another program holds the file; the whole new copy waits at temp
+  kNoNewFile,  // the folder lets files be changed but not created
+};
 struct ReplaceResult {
-  bool ok = false;
+  Replaced outcome = Replaced::kFailed;
+  std::filesystem::path temp;
   int64_t settle = 0;
   // The new file's stamp, taken through the handle that wrote it, after the
   // rename. exact: its last-write time is the precise time the write set,
@@ -58,9 +67,37 @@ struct ReplaceResult {
   FileStamp stamp;
 };
 // Writes bytes to a new file beside file, named "<name>.<pid>-<serial>.tmp",
-// and puts it in file's place.
+// and puts it in file's place, keeping the old file's attributes. A file
+// reached through a symbolic link is replaced where the link points.
 ReplaceResult ReplaceWhole(const std::filesystem::path& file, std::string_view bytes,
                            const ReplaceOptions& options);
+
+// Writes bytes over the file's own content and cuts it to their length;
+// finish false stops right after the bytes (tests: a process dying there).
+bool RewriteInPlace(const std::filesystem::path& file, std::string_view bytes, bool durable,
+                    bool finish = true);
+
+// Renames from over to, replacing it; false when refused.
+bool MoveOver(const std::filesystem::path& from, const std::filesystem::path& to);
+bool RemoveFile(const std::filesystem::path& file);
+
+// Holds the right to rewrite one file against every other writer, in any
+// process, until it goes out of scope. It waits while another holds it;
+// held() is false only when another writer kept it past the wait. Where
+// there is nothing to lock (a missing folder), it is held and the write
+// fails on its own.
+class FileLock {
+ public:
+  explicit FileLock(const std::filesystem::path& file);
+  ~FileLock();
+  FileLock(const FileLock&) = delete;
+  FileLock& operator=(const FileLock&) = delete;
+  bool held() const { return held_; }
+
+ private:
+  intptr_t handle_ = -1;
+  bool held_ = false;
+};
 
 // Whether no process with this id runs any more; false when unsure.
 bool ProcessGone(uint32_t pid);

@@ -1,5 +1,6 @@
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/statfs.h>
 #include <unistd.h>
@@ -141,22 +142,41 @@ bool FileWritable(const std::filesystem::path& file) {
   return ::access(file.c_str(), W_OK) == 0 || errno == ENOENT;
 }
 
-ReplaceResult ReplaceWhole(const std::filesystem::path& file, std::string_view bytes,
+namespace {
+
+// A link is written through: the file it points to is replaced, not the link.
+std::filesystem::path Target(const std::filesystem::path& file) {
+  std::error_code error;
+  if (!std::filesystem::is_symlink(file, error)) return file;
+  std::filesystem::path target = std::filesystem::weakly_canonical(file, error);
+  return error ? file : target;
+}
+
+}  // namespace
+
+ReplaceResult ReplaceWhole(const std::filesystem::path& link, std::string_view bytes,
                            const ReplaceOptions& options) {
   static std::atomic<unsigned> serial{0};
   ReplaceResult result;
+  const std::filesystem::path file = Target(link);
   if (!FileWritable(file)) return result;
   std::string temp;
   int raw_fd = -1;
   for (int attempt = 0; attempt < 100 && raw_fd < 0; ++attempt) {
     temp = file.native() + "." + std::to_string(::getpid()) + "-" + std::to_string(serial++) + ".tmp";
     raw_fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (raw_fd < 0 && errno != EEXIST) return result;
+    if (raw_fd >= 0 || errno == EEXIST) continue;
+    struct stat st {};
+    if ((errno == EACCES || errno == EPERM) && ::stat(file.c_str(), &st) == 0) result.outcome = Replaced::kNoNewFile;
+    return result;
   }
   if (raw_fd < 0) return result;
   Fd fd(raw_fd);
   struct stat old {};
-  if (::stat(file.c_str(), &old) == 0) ::fchmod(fd.get(), old.st_mode & 07777);
+  if (::stat(file.c_str(), &old) == 0) {
+    ::fchmod(fd.get(), old.st_mode & 07777);
+    [[maybe_unused]] const int owned = ::fchown(fd.get(), old.st_uid, old.st_gid);
+  }
 
   // The last-write time is set to the precise present. A later write gets a
   // time from the kernel's coarse clock, which all but never matches it.
@@ -170,11 +190,17 @@ ReplaceResult ReplaceWhole(const std::filesystem::path& file, std::string_view b
     return result;
   }
   if (options.stop_after_temp) return result;
+  if (options.refuse_rename) {
+    if (!options.durable) ::fsync(fd.get());  // the copy must be whole before the file is touched
+    result.outcome = Replaced::kRefused;
+    result.temp = temp;
+    return result;
+  }
   if (::rename(temp.c_str(), file.c_str()) != 0) {
     ::unlink(temp.c_str());
     return result;
   }
-  result.ok = true;
+  result.outcome = Replaced::kDone;
   if (options.durable) {
     // The rename itself lives in the folder.
     const std::filesystem::path folder = file.parent_path();
@@ -189,6 +215,39 @@ ReplaceResult ReplaceWhole(const std::filesystem::path& file, std::string_view b
   }
   fd.Close();
   return result;
+}
+
+bool RewriteInPlace(const std::filesystem::path& file, std::string_view bytes, bool durable, bool finish) {
+  Fd fd(::open(Target(file).c_str(), O_WRONLY | O_CLOEXEC));
+  if (fd.get() < 0 || !WriteAll(fd.get(), bytes)) return false;
+  if (!finish) return false;
+  return ::ftruncate(fd.get(), static_cast<off_t>(bytes.size())) == 0 && (!durable || ::fsync(fd.get()) == 0) &&
+         fd.Close();
+}
+
+bool MoveOver(const std::filesystem::path& from, const std::filesystem::path& to) {
+  return ::rename(from.c_str(), Target(to).c_str()) == 0;
+}
+
+bool RemoveFile(const std::filesystem::path& file) { return ::unlink(file.c_str()) == 0 || errno == ENOENT; }
+
+// Writers of a file take turns on its folder, which the rename leaves in
+// place (a lock on the file would stay with the replaced one).
+FileLock::FileLock(const std::filesystem::path& file) {
+  const std::filesystem::path folder = file.parent_path();
+  const int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  held_ = true;
+  if (fd < 0) return;  // a missing folder: the write fails on its own
+  handle_ = fd;
+  int locked;
+  do {
+    locked = ::flock(fd, LOCK_EX);
+  } while (locked != 0 && errno == EINTR);
+  held_ = locked == 0;
+}
+
+FileLock::~FileLock() {
+  if (handle_ >= 0) ::close(static_cast<int>(handle_));  // also lets go of the lock
 }
 
 }  // namespace mekuri::profile::detail

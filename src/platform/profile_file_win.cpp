@@ -107,29 +107,26 @@ bool RenameOver(HANDLE h, const std::filesystem::path& file) {
   return SetFileInformationByHandle(h, FileRenameInfo, info, static_cast<DWORD>(buffer.size())) != 0;
 }
 
-// Another program holds the file open and will not let it be replaced: write
-// the new bytes into the file itself. The complete temporary copy, flushed
-// first, stays beside it unless the rewrite finishes.
-bool RewriteInPlace(const std::filesystem::path& file, const std::wstring& temp, std::string_view bytes,
-                    const ReplaceOptions& options) {
-  if (!options.durable) {
-    Handle copy(CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
-    if (!copy.ok() || !FlushFileBuffers(copy.get())) {
-      DeleteFileW(temp.c_str());
-      return false;
+// A link is written through: the file it points to is replaced, not the link.
+std::filesystem::path Target(const std::filesystem::path& file, DWORD attributes) {
+  if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) return file;
+  Handle h(CreateFileW(file.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                       OPEN_EXISTING, 0, nullptr));
+  if (!h.ok()) return file;
+  std::wstring path(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD n = GetFinalPathNameByHandleW(h.get(), path.data(), static_cast<DWORD>(path.size()), 0);
+    if (n == 0) return file;
+    if (n < path.size()) {
+      path.resize(n);
+      return path;
     }
+    path.resize(n);
   }
-  Handle target(CreateFileW(file.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                            nullptr, OPEN_EXISTING, 0, nullptr));
-  if (!target.ok()) {
-    DeleteFileW(temp.c_str());  // nothing was touched
-    return false;
-  }
-  const bool complete = WriteAll(target.get(), bytes) && SetEndOfFile(target.get()) &&
-                        (!options.durable || FlushFileBuffers(target.get()));
-  if (!target.Close() || !complete) return false;
-  DeleteFileW(temp.c_str());
-  return true;
+}
+
+bool Refusal(DWORD error) {
+  return error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED || error == ERROR_LOCK_VIOLATION;
 }
 
 }  // namespace
@@ -193,29 +190,31 @@ bool FileWritable(const std::filesystem::path& file) {
   return attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_READONLY);
 }
 
-ReplaceResult ReplaceWhole(const std::filesystem::path& file, std::string_view bytes,
+ReplaceResult ReplaceWhole(const std::filesystem::path& link, std::string_view bytes,
                            const ReplaceOptions& options) {
   static std::atomic<unsigned> serial{0};
   ReplaceResult result;
-  DWORD attributes = GetFileAttributesW(file.c_str());
+  DWORD attributes = GetFileAttributesW(link.c_str());
+  const std::filesystem::path file = Target(link, attributes);
+  if (file.native() != link.native()) attributes = GetFileAttributesW(file.c_str());
   const bool exists = attributes != INVALID_FILE_ATTRIBUTES;
   if (exists && (attributes & FILE_ATTRIBUTE_READONLY)) return result;
-  // The new file keeps the old one's hidden and system marks.
-  attributes = exists ? attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
-                                      FILE_ATTRIBUTE_NOT_CONTENT_INDEXED)
-                      : 0;
-  if (attributes == 0) attributes = FILE_ATTRIBUTE_NORMAL;
+  // The new file starts with the old one's hidden and system marks.
+  DWORD marks = exists ? attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
+                                       FILE_ATTRIBUTE_NOT_CONTENT_INDEXED)
+                       : 0;
+  if (marks == 0) marks = FILE_ATTRIBUTE_NORMAL;
 
   std::wstring temp;
   HANDLE raw = INVALID_HANDLE_VALUE;
   for (int attempt = 0; attempt < 100 && raw == INVALID_HANDLE_VALUE; ++attempt) {
     temp = file.native() + L"." + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(serial++) +
            L".tmp";
-    raw = CreateFileW(temp.c_str(), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW, attributes, nullptr);
-    if (raw == INVALID_HANDLE_VALUE && GetLastError() != ERROR_FILE_EXISTS &&
-        GetLastError() != ERROR_ALREADY_EXISTS) {
-      return result;
-    }
+    raw = CreateFileW(temp.c_str(), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW, marks, nullptr);
+    const DWORD error = GetLastError();
+    if (raw != INVALID_HANDLE_VALUE || error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS) continue;
+    if (exists && error == ERROR_ACCESS_DENIED) result.outcome = Replaced::kNoNewFile;
+    return result;
   }
   if (raw == INVALID_HANDLE_VALUE) return result;
   Handle h(raw);
@@ -232,24 +231,109 @@ ReplaceResult ReplaceWhole(const std::filesystem::path& file, std::string_view b
     return result;
   }
   if (options.stop_after_temp) return result;
-  // Renaming through the open handle saves opening the file again, as
-  // MoveFileExW would; MOVEFILE_WRITE_THROUGH adds nothing to a rename
-  // within one folder.
-  if (RenameOver(h.get(), file)) {
-    result.ok = true;
+  // Renaming through the open handle saves opening the file again, and is
+  // one step: a crash leaves the old file or the new one. (ReplaceFileW, as
+  // Wine runs it, moves the old file away first.)
+  if (!options.refuse_rename && RenameOver(h.get(), file)) {
+    result.outcome = Replaced::kDone;
     result.stamped = StampOfHandle(h.get(), result.stamp);
     result.exact = result.stamped && result.settle < kCoarseSettle && result.stamp.written == Ticks(now);
     return result;
   }
   const DWORD error = GetLastError();
-  h.Close();
-  if (exists && (error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED ||
-                 error == ERROR_LOCK_VIOLATION)) {
-    result.ok = RewriteInPlace(file, temp, bytes, options);
+  if (exists && (options.refuse_rename || Refusal(error))) {
+    // Another program holds the file: the copy must be whole on the disk
+    // before anything touches the file.
+    if (!options.durable && !FlushFileBuffers(h.get())) {
+      h.Close();
+      DeleteFileW(temp.c_str());
+      return result;
+    }
+    result.outcome = Replaced::kRefused;
+    result.temp = temp;
     return result;
   }
+  h.Close();
   DeleteFileW(temp.c_str());
   return result;
+}
+
+bool RewriteInPlace(const std::filesystem::path& file, std::string_view bytes, bool durable, bool finish) {
+  Handle target(CreateFileW(file.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                            nullptr, OPEN_EXISTING, 0, nullptr));
+  if (!target.ok() || !WriteAll(target.get(), bytes) || !finish) return false;
+  const bool complete = SetEndOfFile(target.get()) && (!durable || FlushFileBuffers(target.get()));
+  return target.Close() && complete;
+}
+
+bool MoveOver(const std::filesystem::path& from, const std::filesystem::path& to) {
+  return MoveFileExW(from.c_str(), Target(to, GetFileAttributesW(to.c_str())).c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+}
+
+bool RemoveFile(const std::filesystem::path& file) {
+  return DeleteFileW(file.c_str()) || GetLastError() == ERROR_FILE_NOT_FOUND;
+}
+
+namespace {
+
+constexpr ULONGLONG kLockWaitMs = 10'000;
+constexpr ULONGLONG kLockOffset = 0x7FFF'FFFF'0000'0000;  // far past the end of any file we write
+
+bool Busy(DWORD error, const std::wstring& lock) {
+  if (error == ERROR_SHARING_VIOLATION) return true;
+  // A lock file on its way out (deleted, still open elsewhere) refuses access.
+  return error == ERROR_ACCESS_DENIED &&
+         (GetFileAttributesW(lock.c_str()) != INVALID_FILE_ATTRIBUTES || GetLastError() != ERROR_FILE_NOT_FOUND);
+}
+
+}  // namespace
+
+// Writers take turns on a lock file beside the file, open exclusively and
+// gone when its holder closes it or ends, on this machine or across a network
+// share. In a folder where files cannot be created, they lock a range far
+// past the end of the file itself, which no one reads or writes.
+FileLock::FileLock(const std::filesystem::path& file) {
+  const std::wstring lock = file.native() + L".lock";
+  const ULONGLONG deadline = GetTickCount64() + kLockWaitMs;
+  for (DWORD pause = 1;; pause = std::min<DWORD>(pause * 2, 16)) {
+    const HANDLE h = CreateFileW(lock.c_str(), GENERIC_WRITE | DELETE, 0, nullptr, OPEN_ALWAYS,
+                                 FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    if (h != INVALID_HANDLE_VALUE) {
+      handle_ = reinterpret_cast<intptr_t>(h);
+      held_ = true;
+      return;
+    }
+    const DWORD error = GetLastError();
+    if (!Busy(error, lock)) {
+      if (error != ERROR_ACCESS_DENIED && error != ERROR_WRITE_PROTECT) {
+        held_ = true;  // a missing folder: the write fails on its own
+        return;
+      }
+      break;
+    }
+    if (GetTickCount64() >= deadline) return;
+    Sleep(pause);
+  }
+  const HANDLE h = CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                               nullptr, OPEN_EXISTING, 0, nullptr);
+  held_ = true;
+  if (h == INVALID_HANDLE_VALUE) return;  // nothing to lock; the write fails on its own
+  handle_ = reinterpret_cast<intptr_t>(h);
+  for (DWORD pause = 1;; pause = std::min<DWORD>(pause * 2, 16)) {
+    OVERLAPPED at{};
+    at.Offset = static_cast<DWORD>(kLockOffset);
+    at.OffsetHigh = static_cast<DWORD>(kLockOffset >> 32);
+    if (LockFileEx(h, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &at)) return;
+    if (GetTickCount64() >= deadline) break;
+    Sleep(pause);
+  }
+  held_ = false;
+}
+
+FileLock::~FileLock() {
+  // Closing lets go of the lock and removes the lock file.
+  if (handle_ != -1) CloseHandle(reinterpret_cast<HANDLE>(handle_));
 }
 
 }  // namespace mekuri::profile::detail

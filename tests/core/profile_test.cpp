@@ -299,7 +299,7 @@ TEST_F(ProfileTest, TemporaryFilesOfEndedWritersGoAtTheFirstWrite) {
   EXPECT_EQ(Content(), "[s]\r\nk=v\r\n");
 }
 
-TEST_F(ProfileTest, RefusedWritesReturnFalseAndKeepTheFile) {
+TEST_F(ProfileTest, RefusedWritesKeepTheFileAndALockedFolderIsWrittenInPlace) {
   EXPECT_FALSE(profile::WriteString("s", "k", "v", dir_ / "missing" / "memo.dat"));
   EXPECT_FALSE(profile::WriteString("s", "k", nullptr, dir_ / "missing" / "memo.dat"));
   EXPECT_FALSE(fs::exists(dir_ / "missing"));
@@ -309,12 +309,16 @@ TEST_F(ProfileTest, RefusedWritesReturnFalseAndKeepTheFile) {
   EXPECT_FALSE(Write("s", "k", "w"));
   EXPECT_FALSE(Write("s", "k", {}));
   Immutable(file_, false);
-  ASSERT_TRUE(Immutable(dir_, true));
-  EXPECT_FALSE(Write("s", "k", "w"));
-  Immutable(dir_, false);
   EXPECT_EQ(Content(), "[s]\r\nk=v\r\n");
-  EXPECT_EQ(FilesInFolder(), 1u);
   EXPECT_EQ(Get("s", "k", "d", 10).second, "v\0"s);
+
+  // A folder where files may be changed but not created: written in place.
+  ASSERT_TRUE(Immutable(dir_, true));
+  EXPECT_TRUE(Write("s", "k", "longer value"));
+  EXPECT_TRUE(Write("s", "k", "w"));
+  Immutable(dir_, false);
+  EXPECT_EQ(Content(), "[s]\r\nk=w\r\n");
+  EXPECT_EQ(FilesInFolder(), 1u);
 }
 
 TEST_F(ProfileTest, ManyFilesAndTwoThreadsStayConsistent) {

@@ -21,6 +21,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <map>
 #include <optional>
 #include <random>
@@ -109,6 +111,9 @@ void Check(const fs::path& folder, const Lines& older, const std::optional<Op>& 
   const std::string tempPrefix = std::string(kMemoFileName) + ".";
   if (wrote) mayHaveTemps.clear();  // the first write removes what dead writers left
   if (cut) mayHaveTemps.insert(workerPid);
+  // A killed writer's lock file goes once the system has closed its handles.
+  const fs::path lock = file.string() + ".lock";
+  for (int wait = 0; wait < 500 && fs::exists(lock); ++wait) usleep(10'000);
   std::map<unsigned long, int> temps;
   for (const fs::directory_entry& entry : fs::directory_iterator(folder)) {
     const std::string name = entry.path().filename().string();
@@ -127,7 +132,9 @@ void Check(const fs::path& folder, const Lines& older, const std::optional<Op>& 
   }
 
   // The file as bytes: the section, then whole "key=value" lines only.
-  const std::optional<std::string> bytes = ReadWholeFile(file);
+  std::ifstream in(file, std::ios::binary);
+  const std::optional<std::string> bytes =
+      in ? std::optional<std::string>(std::string(std::istreambuf_iterator<char>(in), {})) : std::nullopt;
   if (!bytes) throw std::runtime_error("the memo file is gone");
   const std::string header = std::string("[") + kMemoSection + "]\r\n";
   if (bytes->rfind(header, 0) != 0) {

@@ -20,3 +20,5 @@ program=$(mktemp -d "${TMPDIR:-/tmp}/mekuri-crash-program.XXXXXX")
 trap 'rm -rf "$program"' EXIT
 cp "$worker" "$root/dist/QzlCmn.dll" "$program/"
 "$driver" --kills "${MEKURI_CRASH_KILLS:-200}" --wine -- "$WINE64" "$program/crash_worker.exe"
+# Two writers at once, and writes cut off while they rewrite a held file in place.
+"$(dirname "$driver")/race_driver" --wine -- "$WINE64" "$program/crash_worker.exe"

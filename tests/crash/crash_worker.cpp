@@ -4,18 +4,30 @@
 //
 //   crash_worker <folder> <run>
 //
+// It also takes single steps for the driver of concurrent and torn writes
+// (race_driver), each ending with exit code 0 when it did what it says:
+//   crash_worker keys <folder> <prefix> <count>   writes <prefix>0.. one by one
+//   crash_worker cut <folder> <bytes> <key> <value>
+//       writes key=value (value "-" deletes) while another handle holds the
+//       file, so that it goes in place, and stops after <bytes> bytes of it
+//   crash_worker write <folder> <key> <value>     one write
+//   crash_worker read <folder> <key>              prints the value
+//
 // On Windows the memos go through QzlCmn.dll beside the worker, loaded as the
 // program loads it; natively through the same algorithm, linked in.
 #include <cstdio>
 #include <cstdlib>
 #include <cwchar>
 #include <filesystem>
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
 
 #include "commonlist/common_store.h"
 #include "crash_values.h"
+#include "platform/profile.h"
+#include "platform/profile_testing.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -95,17 +107,74 @@ int Run(const std::filesystem::path& folder, unsigned run) {
   }
 }
 
+// Another program's handle on the file, which will not let it be replaced.
+class Holder {
+ public:
+#ifdef _WIN32
+  explicit Holder(const std::filesystem::path& file)
+      : h_(CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
+                       nullptr)) {}
+  ~Holder() {
+    if (h_ != INVALID_HANDLE_VALUE) CloseHandle(h_);
+  }
+  bool ok() const { return h_ != INVALID_HANDLE_VALUE; }
+
+ private:
+  HANDLE h_;
+#else
+  // A POSIX rename is never refused; the engine is told to act as if it were.
+  explicit Holder(const std::filesystem::path&) { profile::testing::SetRenameRefused(true); }
+  ~Holder() { profile::testing::SetRenameRefused(false); }
+  bool ok() const { return true; }
+#endif
+};
+
+int Step(const std::string& step, const std::filesystem::path& folder, const std::vector<std::string>& args) {
+  const std::filesystem::path file = folder / kMemoFileName;
+  if (step == "keys" && args.size() == 2) {
+    const int count = std::atoi(args[1].c_str());
+    profile::SetDurableWrites(false);  // the race is the point, not the disk
+    for (int i = 0; i < count; ++i) {
+      const std::string key = args[0] + std::to_string(i);
+      if (!profile::WriteString(kMemoSection, key.c_str(), ("v" + key).c_str(), file)) return 1;
+    }
+    return 0;
+  }
+  if ((step == "cut" && args.size() == 3) || (step == "write" && args.size() == 2)) {
+    const bool cut = step == "cut";
+    const std::string& key = args[cut ? 1 : 0];
+    const std::string& value = args[cut ? 2 : 1];
+    std::optional<Holder> holder;
+    if (cut) {
+      holder.emplace(file);
+      if (!holder->ok()) return 2;
+      profile::testing::SetInPlaceCut(std::atoll(args[0].c_str()));
+    }
+    const bool wrote = profile::WriteString(kMemoSection, key.c_str(), value == "-" ? nullptr : value.c_str(), file);
+    return wrote != cut ? 0 : 1;  // the cut write is one that did not finish
+  }
+  if (step == "read" && args.size() == 1) {
+    Say(profile::Read(kMemoSection, args[0], "(none)", 4096, file).text);
+    return 0;
+  }
+  return 2;
+}
+
 }  // namespace
 }  // namespace mekuri::crash
 
 #ifdef _WIN32
 int wmain(int argc, wchar_t** argv) {
-  if (argc != 3) return 2;
-  return mekuri::crash::Run(argv[1], static_cast<unsigned>(std::wcstoul(argv[2], nullptr, 10)));
+  if (argc == 3) return mekuri::crash::Run(argv[1], static_cast<unsigned>(std::wcstoul(argv[2], nullptr, 10)));
+  if (argc < 4) return 2;
+  std::vector<std::string> args;
+  for (int i = 3; i < argc; ++i) args.push_back(std::filesystem::path(argv[i]).string());
+  return mekuri::crash::Step(std::filesystem::path(argv[1]).string(), argv[2], args);
 }
 #else
 int main(int argc, char** argv) {
-  if (argc != 3) return 2;
-  return mekuri::crash::Run(argv[1], static_cast<unsigned>(std::strtoul(argv[2], nullptr, 10)));
+  if (argc == 3) return mekuri::crash::Run(argv[1], static_cast<unsigned>(std::strtoul(argv[2], nullptr, 10)));
+  if (argc < 4) return 2;
+  return mekuri::crash::Step(argv[1], argv[2], std::vector<std::string>(argv + 3, argv + argc));
 }
 #endif

@@ -6,6 +6,7 @@
 #include "memo/memo_store.h"
 #include "memo/memo_texts.h"
 #include "memo/win32/Form2.h"
+#include "platform/profile.h"
 #include "platform/win32/cipher_library.h"
 #include "platform/win32/clock.h"
 #include "platform/win32/text.h"
@@ -84,7 +85,7 @@ void Form1::OpenToday() {
 
 void Form1::OpenAllMemo() {
   SendMessageW(List1, LB_RESETCONTENT, 0, 0);
-  const std::optional<std::string> bytes = ReadWholeFile(Module1::strDatFile);
+  const std::optional<std::string> bytes = profile::ReadBytes(Module1::strDatFile);
   if (!bytes) return;
   const std::vector<Date> dates = AllMemoDates(*bytes);
   for (Date date : dates) {
