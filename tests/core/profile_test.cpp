@@ -321,6 +321,18 @@ TEST_F(ProfileTest, RefusedWritesKeepTheFileAndALockedFolderIsWrittenInPlace) {
   EXPECT_EQ(FilesInFolder(), 1u);
 }
 
+TEST_F(ProfileTest, AFileReachedThroughALinkIsWrittenThroughItWithItsMode) {
+  fs::create_directory(dir_ / "real");
+  const fs::path target = dir_ / "real" / "memo.dat";
+  Put("[s]\r\nk=v\r\n", target);
+  fs::permissions(target, fs::perms::owner_read | fs::perms::owner_write);
+  fs::create_symlink(target, file_);
+  ASSERT_TRUE(Write("s", "k", "w"));
+  EXPECT_TRUE(fs::is_symlink(file_));
+  EXPECT_EQ(Content(), "[s]\r\nk=w\r\n");
+  EXPECT_EQ(fs::status(target).permissions() & fs::perms::all, fs::perms::owner_read | fs::perms::owner_write);
+}
+
 TEST_F(ProfileTest, ManyFilesAndTwoThreadsStayConsistent) {
   profile::SetDurableWrites(false);  // flushing proves nothing here and takes seconds
   for (int round = 0; round < 2; ++round) {
