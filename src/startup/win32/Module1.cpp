@@ -5,7 +5,6 @@
 #include <memory>
 #include <vector>
 
-#include "calendar/calendar_texts.h"
 #include "calendar/win32/Form1.h"
 #include "memo/memo_store.h"
 #include "memo/win32/Form2.h"
