@@ -4,10 +4,12 @@
 
 #include <vector>
 
+#include "commonlist/win32/Form3.h"
 #include "form_fixture.h"
 #include "memo/win32/Form2.h"
 #include "memo/win32/Form4.h"
 #include "memo/win32/FormToday.h"
+#include "platform/win32/cipher_library.h"
 #include "platform/win32/clock.h"
 #include "platform/win32/process.h"
 #include "platform/win32/text.h"
@@ -44,6 +46,7 @@ class Resident : public MainFormTest {
     win::SetTrayForTesting(nullptr);
     win::SetProcessStartForTesting(nullptr);
     Module1::fExiting = false;
+    Module1::fSessionEnding = false;
     Module1::hidingWatch = HidingWatch{};
   }
   Form1& Start(int y = 2004, int m = 9, int d = 10) {
@@ -154,6 +157,60 @@ TEST_F(Resident, ExitIsRefusedWhileTheDateDialogIsOpenThenWritesAndEnds) {
   EXPECT_TRUE(win::Window::Loaded().empty());
   ASSERT_FALSE(tray_.empty());
   EXPECT_EQ(tray_.back().message, static_cast<DWORD>(NIM_DELETE));
+  EXPECT_NE(ReadFileBytes(Module1::strIniFile).find("StartX="), std::string::npos);
+}
+
+// The process may be ended as soon as WM_ENDSESSION returns: by then the
+// exit's work is done, as "終了する" does it.
+TEST_F(Resident, TheSessionsEndWritesWhatExitWritesBeforeItReturns) {
+  WriteSettings("[Mekurinote]\r\nS01=01/01\r\n");
+  const HWND h = Start().hwnd();
+  SendMessageW(h, WM_COMMAND, kCmdToggleEveryHour, 0);
+  SendMessageW(h, WM_COMMAND, kCmdCommonInfo, 0);
+  Form3* list = Form3::Current();
+  ASSERT_NE(list, nullptr);
+  SetFocus(list->Text1);
+  SetBox(list->Text1, L"残す");
+  list->Command1_Click();
+  ASSERT_EQ(list->ListCount(), 1);
+  EXPECT_EQ(SendMessageW(h, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF), TRUE);
+  SendMessageW(h, WM_ENDSESSION, FALSE, ENDSESSION_LOGOFF);
+  EXPECT_TRUE(IsWindow(h)) << "a session that goes on ends nothing";
+  SendMessageW(h, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+  EXPECT_FALSE(IsWindow(h));
+  EXPECT_TRUE(win::Window::Loaded().empty());
+  ASSERT_FALSE(tray_.empty());
+  EXPECT_EQ(tray_.back().message, static_cast<DWORD>(NIM_DELETE));
+  const std::string ini = ReadFileBytes(Module1::strIniFile);
+  EXPECT_NE(ini.find("EveryHour=0\r\n"), std::string::npos) << ini;
+  EXPECT_NE(ini.find("StartX="), std::string::npos) << ini;
+  EXPECT_NE(ini.find("S01=01/01"), std::string::npos) << ini;
+  EXPECT_NE(ReadFileBytes(Module1::strDatFile).find("Common000="), std::string::npos);
+}
+
+// The date dialog, which holds back the exit command, cannot hold the
+// session; a save that fails then shows no box that would hold it either.
+TEST_F(Resident, TheSessionsEndCancelsTheDateDialogAndShowsNoBox) {
+  const HWND h = Start().hwnd();
+  const CipherLibrary missing;
+  win::SetCipherForTesting(&missing);
+  SendMessageW(h, WM_COMMAND, kCmdCommonInfo, 0);
+  Form3* list = Form3::Current();
+  ASSERT_NE(list, nullptr);
+  SetFocus(list->Text1);
+  SetBox(list->Text1, L"書けない");
+  list->Command1_Click();
+  ASSERT_EQ(list->ListCount(), 1);
+  SetTimer(h, 77, 50, [](HWND w, UINT, UINT_PTR id, DWORD) {
+    KillTimer(w, id);
+    SendMessageW(w, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+    if (Form4* dialog = Form4::Current()) dialog->Command2_Click();  // ignored: the test must not hang
+  });
+  SendMessageW(h, WM_COMMAND, kCmdMemoByDate, 0);
+  EXPECT_FALSE(IsWindow(h));
+  EXPECT_TRUE(win::Window::Loaded().empty()) << "the cancelled dialog opens no memo";
+  EXPECT_TRUE(boxes_.empty());
+  win::SetCipherForTesting(nullptr);
   EXPECT_NE(ReadFileBytes(Module1::strIniFile).find("StartX="), std::string::npos);
 }
 

@@ -202,6 +202,9 @@ void Form3::Unload() {
 }
 
 void Form3::ShowStop(std::u16string_view prompt) {
+  // At the session's end a box would only hold the logoff until Windows ends
+  // the process; nobody is there to read it.
+  if (Module1::fSessionEnding) return;
   win::ShowMessageBox(IsWindowVisible(hwnd()) ? hwnd() : nullptr, W(prompt), W(kStopTitle),
                       MB_OK | MB_ICONEXCLAMATION);
 }

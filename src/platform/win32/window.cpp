@@ -50,7 +50,7 @@ Window* Window::FirstLoaded(const wchar_t* formName) {
 
 bool Window::CreateTopLevel(DWORD exStyle, DWORD style, const std::wstring& caption, int x, int y,
                             int width, int height, HWND owner, HICON icon) {
-  const std::wstring className = std::wstring(kClassPrefix) + FormName();
+  const std::wstring className = WindowClassName(FormName());
   WNDCLASSEXW existing{sizeof(existing)};
   if (!GetClassInfoExW(Instance(), className.c_str(), &existing)) {
     WNDCLASSEXW wc{sizeof(wc)};
@@ -116,6 +116,8 @@ LRESULT CALLBACK Window::StaticProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM l
   }
   return self->HandleMessage(msg, wParam, lParam);
 }
+
+std::wstring WindowClassName(const wchar_t* formName) { return std::wstring(kClassPrefix) + formName; }
 
 UINT WindowDpi(HWND hwnd) {
   using GetDpiForWindowFn = UINT(WINAPI*)(HWND);

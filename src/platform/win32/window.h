@@ -54,6 +54,9 @@ class Window {
   HWND lastFocus_ = nullptr;
 };
 
+// The class a form's windows are registered under: "Mekurinote." + form name.
+std::wstring WindowClassName(const wchar_t* formName);
+
 // The DPI of a window, 96 where the system cannot tell.
 UINT WindowDpi(HWND hwnd);
 UINT SystemDpi();

@@ -99,6 +99,11 @@ LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) 
     case WM_COMMAND:
       if (lParam == 0 && !RunCommand(*form, LOWORD(wParam))) return 0;
       return pass();
+    case WM_QUERYENDSESSION:
+      return TRUE;  // never holds the session; the writing happens at its end
+    case WM_ENDSESSION:
+      if (wParam) EndSession(*form);
+      return 0;
     case WM_NCDESTROY: {
       // The window goes: its own procedure gets the last message unwrapped.
       SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous));

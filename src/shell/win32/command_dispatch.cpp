@@ -117,13 +117,29 @@ bool RunCommand(Form1& form, uint16_t id) {
       break;
     case kCmdExit:
       if (Form4::Current()) return false;
-      Module1::fExiting = true;
-      PostMessageW(form.hwnd(), WM_CLOSE, 0, 0);
+      ExitProgram(form, false);
       break;
     default:
       break;
   }
   return true;
+}
+
+void ExitProgram(Form1& form, bool now) {
+  Module1::fExiting = true;
+  if (now) {
+    SendMessageW(form.hwnd(), WM_CLOSE, 0, 0);
+  } else {
+    PostMessageW(form.hwnd(), WM_CLOSE, 0, 0);
+  }
+}
+
+void EndSession(Form1& form) {
+  Module1::fSessionEnding = true;
+  // The exit command waits for the date dialog; the session cannot. Its own
+  // loop then sees the dialog gone and returns a cancel.
+  if (Form4* dialog = Form4::Current()) dialog->Command2_Click();
+  ExitProgram(form, true);
 }
 
 }  // namespace mekuri

@@ -5,7 +5,6 @@
 #include <memory>
 #include <vector>
 
-#include "calendar/calendar_texts.h"
 #include "calendar/win32/Form1.h"
 #include "memo/memo_store.h"
 #include "memo/win32/Form2.h"
@@ -16,6 +15,7 @@
 #include "platform/win32/clock.h"
 #include "platform/win32/tray.h"
 #include "startup/settings.h"
+#include "startup/win32/single_instance.h"
 
 namespace mekuri::Module1 {
 
@@ -30,6 +30,7 @@ bool HidingCheck = true;
 bool fStartupFinished = false;
 bool fExiting = false;
 bool fBulkClose = false;
+bool fSessionEnding = false;
 Form2* todayMemo = nullptr;
 NOTIFYICONDATAW nidTray{};
 WNDPROC lPrevWndProc = nullptr;
@@ -94,15 +95,25 @@ void PrepareModule(const std::wstring& appPath, const std::wstring& userName) {
   HidingCheck = switches.hidingCheck;
 }
 
-bool HandOverToRunningCopy() {
-  HWND running = FindWindowW(nullptr, win::Wide(kMainCaption).c_str());
-  if (!running) return false;
-  // Let the running copy come to the front; the user started us, so we may pass that on.
-  DWORD pid = 0;
-  GetWindowThreadProcessId(running, &pid);
-  AllowSetForegroundWindow(pid);
-  PostMessageW(running, WM_COMMAND, kCmdShowMain, 0);
-  return true;
+StartDecision HandOverToRunningCopy(InstanceMutex& claim) {
+  // A copy that started in the same instant may hold the mutex before its
+  // window exists: look again until the window shows or the mutex is free.
+  constexpr DWORD kPollMs = 50;
+  const ULONGLONG start = GetTickCount64();
+  for (DWORD wait = 0;; wait = kPollMs) {
+    if (HWND running = FindRunningMainWindow()) {
+      // Let the running copy come to the front; the user started us, so we may pass that on.
+      DWORD pid = 0;
+      GetWindowThreadProcessId(running, &pid);
+      AllowSetForegroundWindow(pid);
+      PostMessageW(running, WM_COMMAND, kCmdShowMain, 0);
+      return StartDecision::HandedOver;
+    }
+    if (claim.Acquire(wait)) return StartDecision::Run;
+    // The copy holding the desktop shows no window: a second resident copy
+    // would be worse than none, so this one ends.
+    if (GetTickCount64() - start >= kHandOverWaitMs) return StartDecision::NoAnswer;
+  }
 }
 
 Form1* LoadMainForm() {
@@ -125,7 +136,16 @@ int Main() {
 
   PrependParentToPath();
   PrepareModule(ProgramFolder(), UserName());
-  if (HandOverToRunningCopy()) return 0;
+  // Held until the main window is gone and the settings are written.
+  InstanceMutex claim;
+  switch (HandOverToRunningCopy(claim)) {
+    case StartDecision::HandedOver:
+      return 0;
+    case StartDecision::NoAnswer:
+      return 1;
+    case StartDecision::Run:
+      break;
+  }
 
   Form1* form = LoadMainForm();
   if (!form) return 1;

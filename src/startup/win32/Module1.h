@@ -18,6 +18,7 @@ namespace mekuri {
 
 class Form1;
 class Form2;
+class InstanceMutex;
 
 namespace Module1 {
 
@@ -32,6 +33,7 @@ extern bool HidingCheck;
 extern bool fStartupFinished;
 extern bool fExiting;
 extern bool fBulkClose;  // a close-all command is unloading windows
+extern bool fSessionEnding;  // Windows is ending the session: no message box may hold it
 extern std::array<Date, kGridCells> dCellDate;
 
 // The tray icon's record, and the main window's procedure before ours.
@@ -53,9 +55,12 @@ void PrepareModule(const std::wstring& appPath, const std::wstring& userName);
 // "..\;" in front of the process's PATH, for this process and its children.
 void PrependParentToPath();
 
-// The single-instance rule: when a window captioned "めくりノート" exists,
-// ask it to show itself and answer true (this copy must end).
-bool HandOverToRunningCopy();
+// The single-instance rule. When the running copy's main window (its class
+// and its caption "めくりノート") exists, ask it to show itself: HandedOver.
+// When this copy takes the desktop's mutex: Run. When another copy holds the
+// mutex and shows no window within kHandOverWaitMs: NoAnswer; this copy ends.
+enum class StartDecision { Run, HandedOver, NoAnswer };
+StartDecision HandOverToRunningCopy(InstanceMutex& claim);
 
 // Loads and shows the main window.
 Form1* LoadMainForm();

@@ -14,6 +14,7 @@
 //   (CAPTION may be "class:NAME" to find a window by its class)
 //   e2e_driver popup -               print "left top right bottom" of the open pop-up menu
 //   e2e_driver find CAPTION TEXT FIRST LAST   print the first child ID in FIRST..LAST whose text is TEXT
+//   e2e_driver foreign CAPTION MS    keep a window of Explorer's folder class captioned CAPTION for MS
 #include <windows.h>
 
 #include <cstdio>
@@ -65,6 +66,24 @@ int wmain(int argc, wchar_t** argv) {
       return TRUE;
     }, reinterpret_cast<LPARAM>(&args));
     std::printf("%d\n", args.count);
+    return 0;
+  }
+  if (cmd == L"foreign" && argc > 3) {
+    // Another program's window that carries the caption, as a folder of that name does.
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = DefWindowProcW;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"CabinetWClass";
+    RegisterClassW(&wc);
+    HWND w = CreateWindowExW(0, wc.lpszClassName, argv[2], WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 300, 200,
+                             nullptr, nullptr, wc.hInstance, nullptr);
+    if (!w) return 1;
+    const DWORD start = GetTickCount();
+    MSG msg;
+    while (GetTickCount() - start < static_cast<DWORD>(_wtoi(argv[3]))) {
+      while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+      Sleep(20);
+    }
     return 0;
   }
   if (cmd == L"popup" && cmd.size()) {
