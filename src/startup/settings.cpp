@@ -1,5 +1,7 @@
 #include "startup/settings.h"
 
+#include <cmath>
+
 #include "base/number.h"
 #include "platform/profile.h"
 
@@ -11,6 +13,7 @@ constexpr uint32_t kSwitchCapacity = 16;
 constexpr uint32_t kEdgeCapacity = 10;
 // A saved edge this long cannot be a sensible position.
 constexpr uint32_t kEdgeTooLong = 8;
+constexpr double kTwipsPerInch = 1440.0;
 
 std::optional<int32_t> EdgeFromRead(std::string_view text, uint32_t count, int32_t screenTwips) {
   if (count == 0) return std::nullopt;
@@ -37,10 +40,20 @@ std::optional<int32_t> SavedEdge(std::string_view text, int32_t screenTwips) {
   return EdgeFromRead(text, static_cast<uint32_t>(text.size()), screenTwips);
 }
 
+int32_t PixelsToTwips(int32_t pixels, uint32_t dpi) {
+  return ToInt32(std::round(pixels * kTwipsPerInch / (dpi ? dpi : 96)));
+}
+
+int32_t TwipsToPixels(int32_t twips, uint32_t dpi) {
+  return ToInt32(std::round(twips * static_cast<double>(dpi ? dpi : 96) / kTwipsPerInch));
+}
+
 std::optional<int32_t> ReadSavedEdge(const std::filesystem::path& iniFile, const char* key,
-                                     int32_t screenTwips) {
+                                     int32_t screenPixels, uint32_t dpi) {
   const profile::ReadResult read = profile::Read(kSection, key, "", kEdgeCapacity, iniFile);
-  return EdgeFromRead(read.text, read.count, screenTwips);
+  const auto twips = EdgeFromRead(read.text, read.count, PixelsToTwips(screenPixels, dpi));
+  if (!twips) return std::nullopt;
+  return TwipsToPixels(*twips, dpi);
 }
 
 Switches ReadSwitches(const std::filesystem::path& iniFile) {
@@ -51,10 +64,10 @@ Switches ReadSwitches(const std::filesystem::path& iniFile) {
   return out;
 }
 
-void WriteExitSettings(const std::filesystem::path& iniFile, float leftTwips, float topTwips,
-                       const Switches& switches) {
-  profile::WriteString(kSection, kKeyStartX, FormatSingle(leftTwips).c_str(), iniFile);
-  profile::WriteString(kSection, kKeyStartY, FormatSingle(topTwips).c_str(), iniFile);
+void WriteExitSettings(const std::filesystem::path& iniFile, int32_t leftPixels, int32_t topPixels,
+                       uint32_t dpi, const Switches& switches) {
+  profile::WriteString(kSection, kKeyStartX, FormatInt(PixelsToTwips(leftPixels, dpi)).c_str(), iniFile);
+  profile::WriteString(kSection, kKeyStartY, FormatInt(PixelsToTwips(topPixels, dpi)).c_str(), iniFile);
   WriteSwitch(iniFile, kKeyEveryHour, switches.everyHour);
   WriteSwitch(iniFile, kKeyEveryHourBeep, switches.everyHourBeep);
   WriteSwitch(iniFile, kKeyHidingCheck, switches.hidingCheck);

@@ -29,9 +29,17 @@ bool ReadSwitch(const std::filesystem::path& iniFile, const char* key);
 // number rounded half to even; below 0 or above `screenTwips` gives 0.
 std::optional<int32_t> SavedEdge(std::string_view text, int32_t screenTwips);
 
-// Reads StartX or StartY and applies SavedEdge.
+// A window edge between pixels at a DPI and whole twips (1440 to the inch),
+// each way to the nearest unit, so that an edge written and read back at the
+// same DPI lands on the same pixel. Whole twips also keep the written text
+// short of the length the reader refuses (1285.714 at 168 DPI would be lost).
+int32_t PixelsToTwips(int32_t pixels, uint32_t dpi);
+int32_t TwipsToPixels(int32_t twips, uint32_t dpi);
+
+// Reads StartX or StartY and applies SavedEdge with the screen's extent:
+// the edge in pixels at `dpi`.
 std::optional<int32_t> ReadSavedEdge(const std::filesystem::path& iniFile, const char* key,
-                                     int32_t screenTwips);
+                                     int32_t screenPixels, uint32_t dpi);
 
 struct Switches {
   bool everyHour = true;
@@ -41,10 +49,10 @@ struct Switches {
 
 Switches ReadSwitches(const std::filesystem::path& iniFile);
 
-// What the program writes at exit: the two edges as single-precision decimal
-// text, then each switch deleted when on and "0" when off. Every other key of
-// the file stays as it was.
-void WriteExitSettings(const std::filesystem::path& iniFile, float leftTwips, float topTwips,
-                       const Switches& switches);
+// What the program writes at exit: the window's two edges (pixels at `dpi`)
+// in whole twips, then each switch deleted when on and "0" when off. Every
+// other key of the file stays as it was.
+void WriteExitSettings(const std::filesystem::path& iniFile, int32_t leftPixels, int32_t topPixels,
+                       uint32_t dpi, const Switches& switches);
 
 }  // namespace mekuri

@@ -23,6 +23,8 @@ namespace mekuri {
 namespace {
 
 using namespace std::string_literals;
+// At 1440 DPI a pixel is one twip: the saved edges read as written.
+constexpr uint32_t kPixelIsTwip = 1440;
 const std::string kBom = "\xEF\xBB\xBF";
 
 // Bytes of every value, line breaks and NULs included, but no "[": a line
@@ -111,13 +113,13 @@ TEST_F(BadInputTest, DamagedSettingsFallBackAndTheExitWriteLandsBesideTheDamage)
     Put(ini_, c.bytes);
     EXPECT_EQ(ReadSwitches(ini_).everyHour, c.everyHour);
     EXPECT_TRUE(ReadSwitches(ini_).hidingCheck);
-    EXPECT_EQ(ReadSavedEdge(ini_, kKeyStartX, 20000), c.startX);
+    EXPECT_EQ(ReadSavedEdge(ini_, kKeyStartX, 20000, kPixelIsTwip), c.startX);
     EXPECT_EQ(Count(LoadHolidayTable(ini_)), c.holidays);
     EXPECT_EQ(Count(LoadMessageTable(ini_)), c.messages);
 
-    WriteExitSettings(ini_, 300, 450, Switches{true, false, true});
-    EXPECT_EQ(ReadSavedEdge(ini_, kKeyStartX, 20000), 300);
-    EXPECT_EQ(ReadSavedEdge(ini_, kKeyStartY, 20000), 450);
+    WriteExitSettings(ini_, 300, 450, kPixelIsTwip, Switches{true, false, true});
+    EXPECT_EQ(ReadSavedEdge(ini_, kKeyStartX, 20000, kPixelIsTwip), 300);
+    EXPECT_EQ(ReadSavedEdge(ini_, kKeyStartY, 20000, kPixelIsTwip), 450);
     const Switches read = ReadSwitches(ini_);
     EXPECT_TRUE(read.everyHour && !read.everyHourBeep && read.hidingCheck);
     // Lines the exit does not write keep their bytes.
@@ -193,7 +195,7 @@ TEST_F(BadInputTest, UnwritableFilesKeepWhatTheyHeld) {
       files[0].emplace(ini_);
       files[1].emplace(dat_);
       if (!files[0]->ok()) GTEST_SKIP() << "chattr +i does not work here";
-      WriteExitSettings(ini_, 300, 450, Switches{false, false, false});
+      WriteExitSettings(ini_, 300, 450, kPixelIsTwip, Switches{false, false, false});
       DeletePastMemos(dat_, DateFromYmd(2004, 9, 15));
       EXPECT_EQ(SaveCommonList(dat_, cipher_, {}), SaveResult::WriteFailed);
       EXPECT_EQ(SaveMemoText(dat_, cipher_, "2004/09/11", u"新"), SaveResult::WriteFailed);
@@ -201,7 +203,7 @@ TEST_F(BadInputTest, UnwritableFilesKeepWhatTheyHeld) {
     }
     EXPECT_EQ(Content(ini_), ini);
     EXPECT_EQ(Content(dat_), dat);
-    EXPECT_EQ(ReadSavedEdge(ini_, kKeyStartX, 20000), 1200) << "the next start reads the old values";
+    EXPECT_EQ(ReadSavedEdge(ini_, kKeyStartX, 20000, kPixelIsTwip), 1200) << "the next start reads the old values";
     EXPECT_EQ(ReadMemoText(dat_, cipher_, "2004/09/10"), u"過去");
     EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 2) << "no temporary file left";
   }

@@ -51,14 +51,14 @@ TEST_F(SettingsFileTest, ReadsSwitchesEdgesAndHolidays) {
   const Switches s = ReadSwitches(ini_);
   EXPECT_EQ(std::make_tuple(s.everyHour, s.everyHourBeep, s.hidingCheck),
             std::make_tuple(false, true, true));
-  EXPECT_EQ(ReadSavedEdge(ini_, kKeyStartX, 14400), 0);
-  EXPECT_EQ(ReadSavedEdge(ini_, kKeyStartY, 14400), 1200);
+  EXPECT_EQ(ReadSavedEdge(ini_, kKeyStartX, 960, 96), 0);
+  EXPECT_EQ(ReadSavedEdge(ini_, kKeyStartY, 960, 96), 80);
   const HolidayTable table = LoadHolidayTable(ini_);
   EXPECT_EQ(std::make_tuple(table[1], table[2], table[3]),
             std::make_tuple("01/01", "01:2:2", ""));
 
   const std::filesystem::path missing = dir_ / "none.ini";
-  EXPECT_EQ(ReadSavedEdge(missing, kKeyStartX, 14400), std::nullopt);
+  EXPECT_EQ(ReadSavedEdge(missing, kKeyStartX, 960, 96), std::nullopt);
   EXPECT_TRUE(ReadSwitch(missing, kKeyHidingCheck));
   Put("[Mekurinote]\r\nEveryHour=no\r\nEveryHourBeep= 0\r\nHidingCheck=0\r\n");
   EXPECT_EQ(std::make_tuple(ReadSwitch(ini_, kKeyEveryHour), ReadSwitch(ini_, kKeyEveryHourBeep),
@@ -67,20 +67,32 @@ TEST_F(SettingsFileTest, ReadsSwitchesEdgesAndHolidays) {
 }
 
 TEST_F(SettingsFileTest, ExitWritesEdgesAndSwitchesAndLeavesTheRest) {
-  WriteExitSettings(ini_, 1200.0f, 600.0f, Switches{});
+  WriteExitSettings(ini_, 80, 40, 96, Switches{});
   EXPECT_EQ(Content(), "[Mekurinote]\r\nStartX=1200\r\nStartY=600\r\n");
 
   Put("; mine\r\n[Mekurinote]\r\nS01=01/01\r\nEveryHour=0\r\nM01=12:00/lunch\r\n"
       "HidingCheck=1\r\n\r\n[Other]\r\nStartX=5\r\n");
-  WriteExitSettings(ini_, 1200.0f, -480000.0f, Switches{true, false, true});
+  WriteExitSettings(ini_, 80, -32000, 96, Switches{true, false, true});
   EXPECT_EQ(Content(),
             "; mine\r\n[Mekurinote]\r\nS01=01/01\r\nM01=12:00/lunch\r\nStartX=1200\r\n"
             "StartY=-480000\r\nEveryHourBeep=0\r\n\r\n[Other]\r\nStartX=5\r\n");
 
-  WriteExitSettings(ini_, 15.5f, 30.0f, Switches{false, true, true});
+  WriteExitSettings(ini_, 150, 3, 168, Switches{false, true, true});
   EXPECT_EQ(Content(),
-            "; mine\r\n[Mekurinote]\r\nS01=01/01\r\nM01=12:00/lunch\r\nStartX=15.5\r\n"
-            "StartY=30\r\nEveryHour=0\r\n\r\n[Other]\r\nStartX=5\r\n");
+            "; mine\r\n[Mekurinote]\r\nS01=01/01\r\nM01=12:00/lunch\r\nStartX=1286\r\n"
+            "StartY=26\r\nEveryHour=0\r\n\r\n[Other]\r\nStartX=5\r\n");
+}
+
+TEST_F(SettingsFileTest, AnEdgeWrittenAtAnyScalingComesBackOnTheSamePixel) {
+  // 100% to 350%; at 175%, 225% and 350% a pixel is no whole number of twips.
+  constexpr int32_t kScreen = 2560;
+  for (uint32_t dpi : {96u, 120u, 144u, 168u, 192u, 216u, 288u, 336u}) {
+    for (int32_t pixels : {0, 1, 150, 151, 1279, kScreen}) {
+      WriteExitSettings(ini_, pixels, kScreen - pixels, dpi, Switches{});
+      EXPECT_EQ(ReadSavedEdge(ini_, kKeyStartX, kScreen, dpi), pixels) << pixels << " at " << dpi << " DPI";
+      EXPECT_EQ(ReadSavedEdge(ini_, kKeyStartY, kScreen, dpi), kScreen - pixels) << pixels << " at " << dpi << " DPI";
+    }
+  }
 }
 
 }  // namespace

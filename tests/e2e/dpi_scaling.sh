@@ -37,3 +37,24 @@ for i in "${!names[@]}"; do
   [ "${diff#-}" -le 12 ] || fail "${names[i]}: ${at96[i]} at 96 DPI, ${at144[i]} at 144 DPI (want about $want)"
 done
 echo "  96 DPI: ${at96[*]}; 144 DPI: ${at144[*]}"
+
+# At 175% and 225% a pixel is no whole number of twips: the position written
+# at exit is where the next start opens.
+for dpi in 168 216; do
+  set_dpi "$dpi"
+  app=$(new_app_folder)
+  printf '[Mekurinote]\r\nEveryHour=0\r\nStartX=1300\r\nStartY=1300\r\n' > "$app/Mekurinote.ini"
+  opened=()
+  for run in 1 2; do
+    start_app "$app"
+    eventually 30 driver visible "$CAPTION" || fail "main window did not open at $dpi DPI"
+    read -r l t _ < <(driver rect "$CAPTION")
+    opened+=("$l,$t")
+    exit_app
+    wait_app $((${#APP_PIDS[@]} - 1)) || fail "program did not end cleanly at $dpi DPI"
+  done
+  [ "${opened[0]}" = "${opened[1]}" ] ||
+    fail "at $dpi DPI the window opened at ${opened[0]}, then at ${opened[1]} ($(grep -a Start "$app/Mekurinote.ini" | tr -d '\r' | tr '\n' ' '))"
+  echo "  $dpi DPI: opened at ${opened[0]} twice"
+  rm -rf "$app"
+done

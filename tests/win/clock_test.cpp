@@ -60,9 +60,7 @@ class Clock : public MainFormTest {
 TEST_F(Clock, TheStatusBarTheChimeAndTheWindowAroundAFullHour) {
   LoadForm();
   Span(10, 59, 50, 6);
-  wchar_t text[64] = L"";
-  SendMessageW(form_->StatusBar1, SB_GETTEXTW, 0, reinterpret_cast<LPARAM>(text));
-  EXPECT_STREQ(text, L"2004/09/10 10:59:55");
+  EXPECT_EQ(Text(form_->StatusBar1), L"2004/09/10 10:59:55");
   ASSERT_FALSE(sound_.empty());
   EXPECT_EQ(sound_[0], L"open \"" + Module1::strAppPath + L"Jihou.wav\" alias Mekurinote_Jihou");
   EXPECT_FALSE(StatusBold());
@@ -77,6 +75,18 @@ TEST_F(Clock, TheStatusBarTheChimeAndTheWindowAroundAFullHour) {
   EXPECT_FALSE(StatusBold()) << "plain again from hh:00:02";
   Span(11, 0, 3, 10);
   EXPECT_EQ(sound_.back(), L"close Mekurinote_Jihou");
+}
+
+TEST_F(Clock, TheTickReadsABarTextOfAnyLengthSetFromOutside) {
+  LoadForm();
+  At(10, 0, 0);
+  for (size_t length : {3000u, 70000u, 64u, 63u}) {
+    const std::wstring text(length, L'x');
+    SendMessageW(form_->StatusBar1, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    ASSERT_EQ(LOWORD(SendMessageW(form_->StatusBar1, SB_GETTEXTLENGTHW, 0, 0)), length & 0xFFFF);
+    form_->Timer3_Timer();
+    EXPECT_EQ(Text(form_->StatusBar1), L"2004/09/10 10:00:00") << length;
+  }
 }
 
 TEST_F(Clock, WithTheSwitchOffTheChimePlaysButNoWindowOpens) {

@@ -225,6 +225,28 @@ TEST_F(MainWindow, ExitWritesPositionAndSwitchesAndKeepsTheRest) {
             "S01=01/01\r\nM01=12:00/lunch\r\nStartX=" + x + "\r\nStartY=" + y + "\r\n\r\n; end\r\n");
 }
 
+TEST_F(MainWindow, TheNextStartOpensWhereTheWindowWasLastRestored) {
+  // Minimised, a window's own rectangle is its icon's, off the screen.
+  const struct {
+    const char* state;
+    int show;
+    int then;
+  } cases[] = {{"shown", SW_SHOWNA, SW_SHOWNA}, {"minimised", SW_MINIMIZE, SW_MINIMIZE},
+               {"minimised, then hidden", SW_MINIMIZE, SW_HIDE}};
+  for (const auto& c : cases) {
+    Module1::UnloadMainForm();
+    WriteSettings("");
+    Form1& f = LoadForm();
+    SetWindowPos(f.hwnd(), nullptr, 80, 40, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    ShowWindow(f.hwnd(), c.show);
+    ShowWindow(f.hwnd(), c.then);
+    f.Unload();
+    Module1::UnloadMainForm();
+    const RECT rc = WindowRect(LoadForm().hwnd());
+    EXPECT_EQ(std::make_pair(rc.left, rc.top), std::make_pair(80L, 40L)) << c.state;
+  }
+}
+
 TEST_F(MainWindow, FirstExitWritesOnlyThePosition) {
   Form1& f = LoadForm();
   f.Unload();

@@ -182,6 +182,37 @@ TEST_F(MemoWindow, FirstMemoWindowSitsBesideTheMainWindow) {
   EXPECT_EQ(r.top, 50);
 }
 
+TEST_F(MemoWindow, FirstMemoWindowSitsBesideTheRestoredMainWindowOnTheWorkArea) {
+  LoadForm(2004, 9, 10);
+  RECT main{}, work{};
+  GetWindowRect(form_->hwnd(), &main);
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+  const int mainW = main.right - main.left, mainH = main.bottom - main.top;
+  const struct {
+    const char* state;
+    int x, y;
+    int show, then;
+    LONG memoX, memoY;
+  } cases[] = {
+      {"minimised", 100, 50, SW_MINIMIZE, SW_MINIMIZE, 100 + mainW, 50},
+      {"minimised, then hidden", 100, 50, SW_MINIMIZE, SW_HIDE, 100 + mainW, 50},
+      {"hidden", 100, 50, SW_HIDE, SW_HIDE, 100 + mainW, 50},
+      {"beyond the top left corner", -mainW - 40, -mainH - 40, SW_SHOWNA, SW_SHOWNA, work.left, work.top},
+  };
+  for (const auto& c : cases) {
+    ShowWindow(form_->hwnd(), SW_RESTORE);
+    SetWindowPos(form_->hwnd(), nullptr, c.x, c.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    ShowWindow(form_->hwnd(), c.show);
+    ShowWindow(form_->hwnd(), c.then);
+    Form2* memo = DoubleClick(kDay);
+    ASSERT_NE(memo, nullptr);
+    RECT r{};
+    GetWindowRect(memo->hwnd(), &r);
+    EXPECT_EQ(std::make_pair(r.left, r.top), std::make_pair(c.memoX, c.memoY)) << c.state;
+    memo->Command2_Click();
+  }
+}
+
 TEST_F(MemoWindow, TodaysMemoOpensHiddenDuringStartUp) {
   WriteFileBytes(Module1::strDatFile, "");
   Form1& f = LoadForm(2004, 9, 10);

@@ -214,6 +214,25 @@ TEST_F(Resident, TheSessionsEndCancelsTheDateDialogAndShowsNoBox) {
   EXPECT_NE(ReadFileBytes(Module1::strIniFile).find("StartX="), std::string::npos);
 }
 
+TEST_F(Resident, CloseCommandsWhileTheDateDialogWaitsOpenNoMemo) {
+  Form1& f = Start();
+  for (UINT_PTR command : {kCmdCloseAllButMain, kCmdCloseAll}) {
+    // The timer's id is the command that arrives while the dialog waits.
+    SetTimer(f.hwnd(), command, 30, [](HWND h, UINT, UINT_PTR id, DWORD) {
+      KillTimer(h, id);
+      SendMessageW(h, WM_COMMAND, id, 0);
+      if (Form4* dialog = Form4::Current()) {
+        ADD_FAILURE() << "the dialog stayed open";
+        dialog->Command2_Click();
+      }
+    });
+    SendMessageW(f.hwnd(), WM_COMMAND, kCmdMemoByDate, 0);
+    EXPECT_TRUE(LoadedMemoWindows().empty()) << std::hex << command;
+    EXPECT_EQ(win::Window::Loaded().size(), 1u) << std::hex << command;
+  }
+  EXPECT_FALSE(IsWindowVisible(f.hwnd())) << "only the tray icon is left";
+}
+
 TEST_F(Resident, ReadmeStartsTheLauncherMinimisedWithTheQuotedPath) {
   Form1& f = Start();
   SendMessageW(f.hwnd(), WM_COMMAND, kCmdReadme, 0);

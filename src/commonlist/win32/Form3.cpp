@@ -433,9 +433,7 @@ void Form3::SortList(bool fDownStream) {
   ClearList();
   for (int n = 0; n < count; ++n) {
     const int i = fDownStream ? count - 1 - n : n;
-    std::wstring text(static_cast<size_t>(SendMessageW(List2, LB_GETTEXTLEN, i, 0)), L'\0');
-    SendMessageW(List2, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text.data()));
-    AddItem(text);
+    AddItem(win::GetListItemText(List2, i));
   }
 }
 

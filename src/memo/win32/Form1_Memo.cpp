@@ -2,6 +2,8 @@
 // most one per date, found by its caption.
 #include <windows.h>
 
+#include <algorithm>
+
 #include "calendar/win32/Form1.h"
 #include "memo/memo_store.h"
 #include "memo/memo_texts.h"
@@ -9,6 +11,7 @@
 #include "platform/profile.h"
 #include "platform/win32/cipher_library.h"
 #include "platform/win32/clock.h"
+#include "platform/win32/placement.h"
 #include "platform/win32/text.h"
 #include "startup/win32/Module1.h"
 
@@ -40,21 +43,22 @@ Form2* Form1::OpenMemoWindow(Date date, bool place) {
   return memo;
 }
 
-// Beside the main window: on its right, or on its left when the memo would
-// not fit on the right; level with it, or on the screen's bottom edge when
-// the main window reaches it.
+// Beside the main window as it is when restored (minimised or hidden, it
+// still has that place): on its right, or on its left when the memo would not
+// fit on the right; level with it, or on the bottom edge when the main window
+// reaches it. The edges are those of the work area of the main window's
+// monitor, and the memo stays whole on that work area.
 void Form1::PlaceBeside(HWND memo) {
-  RECT main{}, own{};
-  GetWindowRect(hwnd(), &main);
+  const RECT main = win::RestoredRect(hwnd());
+  const RECT area = win::WorkAreaOf(main);
+  RECT own{};
   GetWindowRect(memo, &own);
-  const int screenW = GetSystemMetrics(SM_CXSCREEN);
-  const int screenH = GetSystemMetrics(SM_CYSCREEN);
-  const int memoW = own.right - own.left;
-  const int memoH = own.bottom - own.top;
-  const int mainW = main.right - main.left;
-  const int mainH = main.bottom - main.top;
-  const int x = (screenW - memoW <= main.left + mainW) ? main.left - memoW : main.left + mainW;
-  const int y = (main.top + mainH >= screenH) ? screenH - memoH : main.top;
+  const LONG memoW = own.right - own.left;
+  const LONG memoH = own.bottom - own.top;
+  LONG x = (area.right - memoW <= main.right) ? main.left - memoW : main.right;
+  LONG y = (main.bottom >= area.bottom) ? area.bottom - memoH : main.top;
+  x = std::max(std::min(x, area.right - memoW), area.left);
+  y = std::max(std::min(y, area.bottom - memoH), area.top);
   SetWindowPos(memo, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 

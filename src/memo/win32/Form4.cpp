@@ -180,6 +180,7 @@ void Form4::Command1_Click() {
                                     win::U16(win::GetText(Text3)));
   if (!picked) return;  // out of range: the dialog stays as it is, without a word
   Module1::dPickedDate = *picked;
+  answered_ = true;
   Unload();
 }
 
@@ -263,9 +264,13 @@ LRESULT Form4::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
       Layout();
       return 0;
     case WM_CLOSE:  // the frame's close box: the picked date stays at today
+      answered_ = true;
       Unload();
       return 0;
     case WM_DESTROY:
+      // Closed by anything but the user's open or close box (a close-all
+      // command, the owner going away), the dialog opens nothing.
+      if (!answered_) Module1::dPickedDate = kCancelDate;
       EndModal();
       break;
     default:

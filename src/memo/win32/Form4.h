@@ -64,6 +64,7 @@ class Form4 : public win::Window {
   HWND owner_ = nullptr;
   HWND lastFocus_ = nullptr;
   bool modal_ = false;
+  bool answered_ = false;  // the open button or the close box ended it
   std::vector<HWND> disabled_;
   UINT dpi_ = 96;
   win::UniqueFont font_;

@@ -18,8 +18,13 @@ inline std::u16string U16(std::wstring_view text) {
 }
 inline std::wstring WideAscii(std::string_view ascii) { return std::wstring(ascii.begin(), ascii.end()); }
 
-// The whole text of a window or control.
+// The whole text of a window or control, read into room for the length it
+// reports first: any program on the desktop can set a control's text, so no
+// read goes into a buffer of a fixed size. A status bar answers with its
+// first part.
 std::wstring GetText(HWND hwnd);
+// One item of a list box, sized the same way; "" for an index it lacks.
+std::wstring GetListItemText(HWND listBox, int index);
 void SetText(HWND hwnd, std::wstring_view text);
 
 }  // namespace mekuri::win

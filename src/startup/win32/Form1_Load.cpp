@@ -9,17 +9,13 @@
 #include "calendar/calendar_texts.h"
 #include "calendar/win32/Form1.h"
 #include "platform/win32/clock.h"
+#include "platform/win32/placement.h"
 #include "platform/win32/text.h"
 #include "platform/win32/tray.h"
 #include "startup/settings.h"
 #include "startup/win32/Module1.h"
 
 namespace mekuri {
-namespace {
-
-double TwipsPerPixel() { return 1440.0 / static_cast<double>(win::SystemDpi()); }
-
-}  // namespace
 
 void Form1::Form_Load() {
   const DateTime now = win::Now();
@@ -36,14 +32,12 @@ void Form1::Form_Load() {
 
   dShownMonth = DateFromYmd(ToYmd(dShownMonth).year, ToYmd(dShownMonth).month, 1);
 
-  const double tpp = TwipsPerPixel();
-  const int screenW = static_cast<int>(GetSystemMetrics(SM_CXSCREEN) * tpp);
-  const int screenH = static_cast<int>(GetSystemMetrics(SM_CYSCREEN) * tpp);
-  const auto left = ReadSavedEdge(Module1::strIniFile, kKeyStartX, screenW);
-  const auto top = ReadSavedEdge(Module1::strIniFile, kKeyStartY, screenH);
+  const UINT dpi = win::SystemDpi();
+  const auto left = ReadSavedEdge(Module1::strIniFile, kKeyStartX, GetSystemMetrics(SM_CXSCREEN), dpi);
+  const auto top = ReadSavedEdge(Module1::strIniFile, kKeyStartY, GetSystemMetrics(SM_CYSCREEN), dpi);
   if (left || top) {
-    const int x = left ? static_cast<int>(*left / tpp) : outer.left;
-    const int y = top ? static_cast<int>(*top / tpp) : outer.top;
+    const int x = left ? *left : outer.left;
+    const int y = top ? *top : outer.top;
     SetWindowPos(hwnd(), nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   }
 
@@ -62,10 +56,9 @@ void Form1::Form_Unload() {
     if (std::find(after.begin(), after.end(), other) != after.end()) break;
   }
 
-  RECT rc{};
-  GetWindowRect(hwnd(), &rc);
-  const double tpp = TwipsPerPixel();
-  WriteExitSettings(Module1::strIniFile, static_cast<float>(rc.left * tpp), static_cast<float>(rc.top * tpp),
+  // Minimised at exit, the window comes back where it was before.
+  const RECT rc = win::RestoredRect(hwnd());
+  WriteExitSettings(Module1::strIniFile, rc.left, rc.top, win::SystemDpi(),
                     Switches{Module1::EveryHour, Module1::EveryHourBeep, Module1::HidingCheck});
 }
 

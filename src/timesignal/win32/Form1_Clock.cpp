@@ -25,9 +25,8 @@ void CancelDateDialog() {
 void Form1::Timer3_Timer() {
   const DateTime now = win::Now();
   const std::wstring clock = win::WideAscii(FormatDateTime(now, "yyyy/mm/dd hh:mm:ss"));
-  wchar_t shown[64] = L"";
-  SendMessageW(StatusBar1, SB_GETTEXTW, 0, reinterpret_cast<LPARAM>(shown));
-  if (clock != shown) SendMessageW(StatusBar1, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(clock.c_str()));
+  // Any program can set the bar's text, at any length; it is read whole.
+  if (win::GetText(StatusBar1) != clock) SendMessageW(StatusBar1, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(clock.c_str()));
 
   const ClockTick tick = clockTicker_.Tick(now, Module1::EveryHour, win::U16(Module1::strAppPath),
                                            [](const std::u16string& command) {
