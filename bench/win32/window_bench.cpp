@@ -283,7 +283,7 @@ CommonFigures RunCommon(const fs::path& root, const CipherLibrary& cipher, int m
   // The same 100 texts written a key at a time, enciphered as the window
   // does: through the engine, and through the platform on a copy.
   std::vector<std::u16string> items;
-  for (const std::u16string& text : LoadCommonList(dat, cipher)) items.push_back(text);
+  for (const std::u16string& text : LoadCommonList(dat, cipher).items) items.push_back(text);
   {
     PlacementCount placed(dat);
     const double start = Seconds();

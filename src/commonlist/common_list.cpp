@@ -1,11 +1,14 @@
 #include "commonlist/common_list.h"
 
 #include <cstdio>
+#include <string>
+
+#include "commonlist/common_texts.h"
 
 namespace mekuri {
 
-CommonButtons ButtonsFor(size_t count) {
-  return CommonButtons{count < kCommonMaxItems, count > 0, count > 0};
+CommonButtons ButtonsFor(size_t count, size_t room) {
+  return CommonButtons{count < room, count > 0, count > 0};
 }
 
 AddStep DecideAdd(bool addEnabled, std::u16string_view text, std::u16string_view lastAdded, bool textEntered) {
@@ -15,9 +18,9 @@ AddStep DecideAdd(bool addEnabled, std::u16string_view text, std::u16string_view
   return AddStep::Append;
 }
 
-DropCheck CheckDrop(size_t count, size_t files) {
+DropCheck CheckDrop(size_t count, size_t files, size_t room) {
   if (files > kMaxDroppedFiles) return DropCheck::TooManyFiles;
-  if (count + files > kCommonMaxItems) return DropCheck::ListFull;
+  if (count + files > room) return DropCheck::ListFull;
   return DropCheck::Accept;
 }
 
@@ -68,6 +71,12 @@ ListKey ListKeyAction(int keyCode, int shift) {
 int SelectionAfterDelete(int removed, size_t countAfter) {
   if (removed < 0 || countAfter == 0) return -1;
   return removed < static_cast<int>(countAfter) ? removed : static_cast<int>(countAfter) - 1;
+}
+
+std::u16string UnreadableItemsPrompt(int count) {
+  std::u16string number;
+  for (char c : std::to_string(count)) number += static_cast<char16_t>(c);
+  return std::u16string(kUnreadableItemsBefore) + number + std::u16string(kUnreadableItemsAfter);
 }
 
 std::u16string ClockCaption(std::u16string_view caption, int hour, int minute) {

@@ -26,13 +26,15 @@ enum ListCommand : uint16_t {
   kListClose = 0xCFFF,
 };
 
-// Modify and delete need an item; add needs room.
+// Modify and delete need an item; add needs room. `room` is how many items
+// the list may hold: fewer than 100 when stored values it could not read keep
+// their keys.
 struct CommonButtons {
   bool add = true;
   bool modify = false;
   bool remove = false;
 };
-CommonButtons ButtonsFor(size_t count);
+CommonButtons ButtonsFor(size_t count, size_t room = kCommonMaxItems);
 
 enum class AddStep {
   Ignore,   // the button is disabled
@@ -43,7 +45,7 @@ enum class AddStep {
 AddStep DecideAdd(bool addEnabled, std::u16string_view text, std::u16string_view lastAdded, bool textEntered);
 
 enum class DropCheck { Accept, TooManyFiles, ListFull };
-DropCheck CheckDrop(size_t count, size_t files);
+DropCheck CheckDrop(size_t count, size_t files, size_t room = kCommonMaxItems);
 // A dropped file's path as a list text: longer than 100 units, its first 97
 // and "...".
 std::u16string DroppedItemText(std::u16string_view path);
@@ -61,6 +63,9 @@ ListKey ListKeyAction(int keyCode, int shift);
 
 // The item to select after deleting item `removed`; -1 for none.
 int SelectionAfterDelete(int removed, size_t countAfter);
+
+// The notice of `count` stored items that could not be read.
+std::u16string UnreadableItemsPrompt(int count);
 
 // "共通情報 09:05": the design caption's first four characters and the time.
 std::u16string ClockCaption(std::u16string_view caption, int hour, int minute);

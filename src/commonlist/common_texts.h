@@ -34,4 +34,15 @@ inline constexpr std::u16string_view kCommonCipherFailedPrompt =
 inline constexpr std::u16string_view kCommonWriteFailedPrompt =
     u"メモファイルに書き込めませんでした。\r\n共通情報の変更は保存されていません。";
 
+// Told once as the list opens (title "共通情報"): stored items it could not
+// read stay in the memo file as they are and out of the list. The count goes
+// between the two parts (UnreadableItemsPrompt).
+inline constexpr std::u16string_view kUnreadableItemsBefore = u"保存されている共通情報のうち ";
+inline constexpr std::u16string_view kUnreadableItemsAfter =
+    u" 件を読み取れませんでした（QzlCmn.dll がないか、値が壊れています）。\r\n"
+    u"読み取れない項目は一覧に表示しませんが、メモファイルにそのまま残してあります。";
+inline constexpr std::u16string_view kCommonFileUnreadablePrompt =
+    u"メモファイルを読み取れませんでした（ほかのプログラムが使用中の可能性があります）。\r\n"
+    u"保存されている共通情報は表示されませんが、そのまま残してあります。";
+
 }  // namespace mekuri

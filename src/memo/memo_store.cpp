@@ -1,6 +1,7 @@
 #include "memo/memo_store.h"
 
 #include <algorithm>
+#include <fstream>
 
 #include "base/cp932.h"
 #include "base/number.h"
@@ -54,15 +55,31 @@ std::optional<std::string> EncipherText(const CipherLibrary& cipher, std::u16str
   return out;
 }
 
-std::u16string DecipherText(const CipherLibrary& cipher, std::string_view cipherText) {
-  if (!cipher || cipherText.empty()) return u"";
+std::optional<std::u16string> TryDecipher(const CipherLibrary& cipher, std::string_view cipherText) {
+  if (!cipher) return std::nullopt;
+  if (cipherText.empty()) return u"";
   std::string scratch(cipherText);
   const int32_t length = static_cast<int32_t>(scratch.size());
   int32_t capacity = length;
   std::string out(static_cast<size_t>(capacity), '\0');
-  if (cipher.decipher(scratch.c_str(), length, out.data(), &capacity) != 0) return u"";
+  if (cipher.decipher(scratch.c_str(), length, out.data(), &capacity) != 0) return std::nullopt;
   out.resize(std::char_traits<char>::length(out.c_str()));
   return FromCp932(out);
+}
+
+std::u16string DecipherText(const CipherLibrary& cipher, std::string_view cipherText) {
+  return TryDecipher(cipher, cipherText).value_or(u"");
+}
+
+StoredText ReadStored(const std::filesystem::path& datFile, const CipherLibrary& cipher, std::string_view key,
+                      uint32_t capacity) {
+  const profile::ReadResult stored = profile::Read(kMemoSection, key, "", capacity, datFile);
+  if (stored.count == 0) return {};
+  // A read that filled the buffer may have cut the value: not known whole.
+  if (stored.count + 1 >= capacity) return {Stored::Unreadable, u""};
+  std::optional<std::u16string> text = TryDecipher(cipher, stored.text);
+  if (!text) return {Stored::Unreadable, u""};
+  return {Stored::Readable, std::move(*text)};
 }
 
 std::string MemoKey(Date date) { return FormatDate(date, "yyyy/mm/dd"); }
@@ -71,10 +88,16 @@ bool MemoPresent(const std::filesystem::path& datFile, Date date) {
   return profile::Read(kMemoSection, MemoKey(date), "", 4, datFile).count >= 1;
 }
 
+StoredText ReadMemo(const std::filesystem::path& datFile, const CipherLibrary& cipher, std::string_view dateKey) {
+  StoredText stored = ReadStored(datFile, cipher, dateKey, kMemoReadCapacity);
+  // A file that cannot be read at all may hold the memo: not known absent.
+  if (stored.state == Stored::Absent && FileUnreadable(datFile)) stored.state = Stored::Unreadable;
+  return stored;
+}
+
 std::u16string ReadMemoText(const std::filesystem::path& datFile, const CipherLibrary& cipher,
                             std::string_view dateKey) {
-  const profile::ReadResult stored = profile::Read(kMemoSection, dateKey, "", kMemoReadCapacity, datFile);
-  return stored.count > 0 ? DecipherText(cipher, stored.text) : u"";
+  return ReadMemo(datFile, cipher, dateKey).text;
 }
 
 SaveResult SaveMemoText(const std::filesystem::path& datFile, const CipherLibrary& cipher,
@@ -137,6 +160,14 @@ std::vector<Date> AllMemoDates(const std::string& fileBytes) {
   std::sort(dates.begin(), dates.end());
   dates.erase(std::unique(dates.begin(), dates.end()), dates.end());
   return dates;
+}
+
+bool FileUnreadable(const std::filesystem::path& file) {
+  std::error_code error;
+  const std::filesystem::file_status status = std::filesystem::status(file, error);
+  if (status.type() == std::filesystem::file_type::not_found) return false;
+  if (error || std::filesystem::is_directory(status)) return true;
+  return !std::ifstream(file, std::ios::binary).is_open();
 }
 
 }  // namespace mekuri

@@ -32,8 +32,23 @@ int32_t EncipherCapacity(int32_t plainBytes);
 
 // nullopt when the library is missing or fails: the caller must not store it.
 std::optional<std::string> EncipherText(const CipherLibrary& cipher, std::u16string_view plainText);
+// nullopt when the library is missing or fails (a damaged value fails).
+std::optional<std::u16string> TryDecipher(const CipherLibrary& cipher, std::string_view cipherText);
 // "" when the library is missing or fails.
 std::u16string DecipherText(const CipherLibrary& cipher, std::string_view cipherText);
+
+// A stored value as the windows must know it. Unreadable: the key holds a
+// value that the cipher library (missing or failing) could not read, that is
+// damaged, or that is longer than the read takes; such a value is kept exactly
+// as it is stored, and only an explicit, confirmed delete removes it.
+enum class Stored { Absent, Readable, Unreadable };
+struct StoredText {
+  Stored state = Stored::Absent;
+  std::u16string text;  // the plain text when Readable; may be ""
+};
+// Reads and deciphers the value of `key` through a buffer of `capacity` bytes.
+StoredText ReadStored(const std::filesystem::path& datFile, const CipherLibrary& cipher, std::string_view key,
+                      uint32_t capacity);
 
 std::string MemoKey(Date date);  // "yyyy/mm/dd"
 
@@ -42,6 +57,9 @@ std::string MemoKey(Date date);  // "yyyy/mm/dd"
 // missing file holds no memos.
 bool MemoPresent(const std::filesystem::path& datFile, Date date);
 
+// Unreadable too when the whole file cannot be read: the memo may be there.
+StoredText ReadMemo(const std::filesystem::path& datFile, const CipherLibrary& cipher, std::string_view dateKey);
+// The memo's text; "" when it is absent or cannot be read.
 std::u16string ReadMemoText(const std::filesystem::path& datFile, const CipherLibrary& cipher,
                             std::string_view dateKey);
 
@@ -63,5 +81,9 @@ void DeletePastMemos(const std::filesystem::path& datFile, Date today);
 
 // The dates of every memo in the file, ascending, for opening them all.
 std::vector<Date> AllMemoDates(const std::string& fileBytes);
+
+// The file is there but cannot be opened for reading (locked by another
+// program, a folder in its place): nothing is known of what it holds.
+bool FileUnreadable(const std::filesystem::path& file);
 
 }  // namespace mekuri

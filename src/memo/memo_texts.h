@@ -24,4 +24,15 @@ inline constexpr std::u16string_view kWriteFailedPrompt =
 inline constexpr std::u16string_view kDeleteFailedPrompt =
     u"メモファイルに書き込めませんでした。\r\nメモは削除されていません。";
 
+// A stored memo that cannot be read: the read-only box shows this line in
+// its place, a save is refused (title "処理中断"), and a delete asks first
+// (the date, then kConfirmUnreadableDelete; title "めくりノート").
+inline constexpr std::u16string_view kUnreadableMemoText =
+    u"このメモは読み取れません（QzlCmn.dll がないか、保存されている値が壊れています）。\r\n"
+    u"保存されている内容はそのまま残してあります。不要なときは［削除］で削除できます。";
+inline constexpr std::u16string_view kUnreadableSavePrompt =
+    u"このメモは読み取れないため、上書き保存できません。\r\n保存されている内容はそのまま残してあります。";
+inline constexpr std::u16string_view kConfirmUnreadableDelete =
+    u" のメモは読み取れません。\r\n削除すると元に戻せません。削除しますか？";
+
 }  // namespace mekuri

@@ -141,7 +141,7 @@ TEST_F(BadInputTest, MemosAroundDamageStillReadAndSavesLeaveTheDamageAlone) {
     EXPECT_EQ(ReadMemoText(dat_, cipher_, "2004/09/10"), u"前のメモ");
     EXPECT_EQ(ReadMemoText(dat_, cipher_, "2004/09/20"), u"後のメモ");
     EXPECT_TRUE(MemoPresent(dat_, DateFromYmd(2004, 9, 20)));
-    EXPECT_EQ(LoadCommonList(dat_, cipher_), std::vector<std::u16string>{u"共通"});
+    EXPECT_EQ(LoadCommonList(dat_, cipher_).items, std::vector<std::u16string>{u"共通"});
     for (const char* key : {"2004/09/12", "2004/09/13", "2004/09/14"}) {
       EXPECT_EQ(ReadMemoText(dat_, cipher_, key), u"") << "a damaged value opens empty";
     }
@@ -159,7 +159,7 @@ TEST_F(BadInputTest, MemosAroundDamageStillReadAndSavesLeaveTheDamageAlone) {
     DeletePastMemos(dat_, DateFromYmd(2004, 9, 15));
     EXPECT_FALSE(MemoPresent(dat_, DateFromYmd(2004, 9, 10)));
     EXPECT_EQ(ReadMemoText(dat_, cipher_, "2004/09/25"), u"新しいメモ");
-    EXPECT_EQ(LoadCommonList(dat_, cipher_), (std::vector<std::u16string>{u"共通", u"追加"}));
+    EXPECT_EQ(LoadCommonList(dat_, cipher_).items, (std::vector<std::u16string>{u"共通", u"追加"}));
   }
 }
 

@@ -24,7 +24,7 @@ class CommonStoreTest : public ::testing::Test {
     file_ = dir_ / "Mekurinote_user.dat";
   }
   void TearDown() override { fs::remove_all(dir_); }
-  std::string Stored(int i) const { return profile::Read(kMemoSection, CommonKey(i), "", 512, file_).text; }
+  std::string Stored(int i) const { return profile::Read(kMemoSection, CommonKey(i), "", 4096, file_).text; }
   std::string Bytes() const {
     std::ostringstream out;
     out << std::ifstream(file_, std::ios::binary).rdbuf();
@@ -40,16 +40,15 @@ class CommonStoreTest : public ::testing::Test {
 
 TEST_F(CommonStoreTest, GapsCloseUpAndLeftoversGo) {
   Put("[Mekurinote]\r\n2004/09/10=" + Enciphered(u"memo") + "\r\nCommon000=" + Enciphered(u"一番") +
-      "\r\nCommon002=" + Enciphered(u"二番") + "\r\nCommon005=\r\nCommon007=" + Enciphered(u"") +
-      "\r\nCommon009=damaged\r\n");
-  const std::vector<std::u16string> items = LoadCommonList(file_, cipher_);
+      "\r\nCommon002=" + Enciphered(u"二番") + "\r\nCommon005=\r\nCommon007=" + Enciphered(u"") + "\r\n");
+  const std::vector<std::u16string> items = LoadCommonList(file_, cipher_).items;
   ASSERT_EQ(items, (std::vector<std::u16string>{u"一番", u"二番"}));
   EXPECT_NE(Stored(0), "") << "opening the window removes nothing";
 
   ASSERT_EQ(SaveCommonList(file_, cipher_, items), SaveResult::Saved);
-  EXPECT_EQ(LoadCommonList(file_, cipher_), items);
+  EXPECT_EQ(LoadCommonList(file_, cipher_).items, items);
   EXPECT_EQ(DecipherText(cipher_, Stored(1)), u"二番");
-  for (int i : {2, 7, 9}) EXPECT_EQ(Stored(i), "") << CommonKey(i);
+  for (int i : {2, 7}) EXPECT_EQ(Stored(i), "") << CommonKey(i);
   EXPECT_NE(Bytes().find("Common005=\r\n"), std::string::npos) << "an empty value was never an item";
   EXPECT_EQ(ReadMemoText(file_, cipher_, "2004/09/10"), u"memo");
 }
@@ -58,14 +57,14 @@ TEST_F(CommonStoreTest, CloseWithoutChangesKeepsTheTexts) {
   const std::vector<std::u16string> items = {u"b", u"A", u"C:\\path\\file.txt", u"ｶﾅ漢字"};
   ASSERT_EQ(SaveCommonList(file_, cipher_, items), SaveResult::Saved);
   const std::string first = Bytes();
-  ASSERT_EQ(SaveCommonList(file_, cipher_, LoadCommonList(file_, cipher_)), SaveResult::Saved);
+  ASSERT_EQ(SaveCommonList(file_, cipher_, LoadCommonList(file_, cipher_).items), SaveResult::Saved);
   EXPECT_EQ(Bytes(), first);
-  EXPECT_EQ(LoadCommonList(file_, cipher_), items);
+  EXPECT_EQ(LoadCommonList(file_, cipher_).items, items);
 
   // Emptied by a modify: stored, then dropped at the next load.
   ASSERT_EQ(SaveCommonList(file_, cipher_, {u"x", u"", u"y"}), SaveResult::Saved);
   EXPECT_NE(Stored(1), "");
-  EXPECT_EQ(LoadCommonList(file_, cipher_), (std::vector<std::u16string>{u"x", u"y"}));
+  EXPECT_EQ(LoadCommonList(file_, cipher_).items, (std::vector<std::u16string>{u"x", u"y"}));
   ASSERT_EQ(SaveCommonList(file_, cipher_, {}), SaveResult::Saved);
   EXPECT_EQ(Bytes().find("Common"), std::string::npos);
 }
@@ -75,7 +74,7 @@ TEST_F(CommonStoreTest, FailuresKeepTheStoredList) {
   const std::string before = Bytes();
 
   const CipherLibrary missing;
-  EXPECT_TRUE(LoadCommonList(file_, missing).empty());
+  EXPECT_TRUE(LoadCommonList(file_, missing).items.empty());
   EXPECT_EQ(SaveCommonList(file_, missing, {}), SaveResult::Saved) << "nothing shown, nothing to remove";
   EXPECT_EQ(SaveCommonList(file_, missing, {u"new"}), SaveResult::CipherFailed);
   CipherLibrary failing = cipher_;
@@ -89,9 +88,65 @@ TEST_F(CommonStoreTest, FailuresKeepTheStoredList) {
   EXPECT_EQ(Bytes(), before);
 }
 
+// A value the list cannot read keeps its key and its bytes through a close;
+// the items go around it and the list holds that many fewer.
+TEST_F(CommonStoreTest, UnreadableValuesKeepTheirKeysAndBytes) {
+  const std::string stored[] = {Enciphered(u"一番"), "damaged", Enciphered(u"二番"), std::string(600, 'Q'),
+                                Enciphered(u""),     "",        Enciphered(u"三番")};
+  CipherLibrary failing = cipher_;
+  failing.decipher = [](const char*, int32_t, char*, int32_t*) { return 1; };
+  const std::u16string K = u"<kept>";
+  struct Case {
+    const char* name;
+    CipherLibrary cipher;
+    std::vector<std::u16string> loaded;
+    int unreadable;
+    std::vector<std::u16string> saved;
+    std::vector<std::u16string> after;  // per key: its plain text, "" for none, K for the bytes it had
+  } cases[] = {
+      {"library, one added", cipher_, {u"一番", u"二番", u"三番"}, 2, {u"一番", u"二番", u"三番", u"追加"},
+       {u"一番", K, u"二番", K, u"三番", u"追加", u""}},
+      {"library, all deleted", cipher_, {u"一番", u"二番", u"三番"}, 2, {}, {u"", K, u"", K, u"", u"", u""}},
+      {"no library", CipherLibrary{}, {}, 6, {}, {K, K, K, K, K, u"", K}},
+      {"library cannot decipher", failing, {}, 6, {u"新"}, {K, K, K, K, K, u"新", K}},
+  };
+  for (const Case& c : cases) {
+    std::string bytes = "[Mekurinote]\r\n";
+    for (int i = 0; i < 7; ++i) bytes += CommonKey(i) + "=" + stored[i] + "\r\n";
+    Put(bytes);
+    const StoredCommonList loaded = LoadCommonList(file_, c.cipher);
+    EXPECT_EQ(loaded.items, c.loaded) << c.name;
+    EXPECT_EQ(loaded.unreadable, c.unreadable) << c.name;
+    EXPECT_EQ(loaded.Room(), 100u - c.unreadable) << c.name;
+    ASSERT_EQ(SaveCommonList(file_, c.cipher, loaded, c.saved), SaveResult::Saved) << c.name;
+    for (int i = 0; i < 7; ++i) {
+      if (c.after[i] == K) {
+        EXPECT_EQ(Stored(i), stored[i]) << c.name << " " << CommonKey(i);
+      } else {
+        EXPECT_EQ(DecipherText(cipher_, Stored(i)), c.after[i]) << c.name << " " << CommonKey(i);
+      }
+    }
+  }
+}
+
+// Opened while the memo file could not be read (a folder in its place here;
+// a lock by another program on Windows), the list removes nothing at close.
+TEST_F(CommonStoreTest, AListThatCouldNotReadTheFileRemovesNothing) {
+  fs::create_directory(file_);
+  const StoredCommonList blind = LoadCommonList(file_, cipher_);
+  EXPECT_TRUE(blind.fileUnreadable);
+  fs::remove(file_);
+  ASSERT_EQ(SaveCommonList(file_, cipher_, {u"一番", u"二番"}), SaveResult::Saved);
+  ASSERT_EQ(SaveCommonList(file_, cipher_, blind, {u"新"}), SaveResult::Saved);
+  const StoredCommonList now = LoadCommonList(file_, cipher_);
+  EXPECT_EQ(now.items, (std::vector<std::u16string>{u"一番", u"二番", u"新"}));
+  EXPECT_FALSE(now.fileUnreadable);
+}
+
 TEST(CommonListRules, ButtonsFollowTheCount) {
-  for (auto [count, add, others] : {std::tuple{0, true, false}, {1, true, true}, {99, true, true}, {100, false, true}}) {
-    const CommonButtons b = ButtonsFor(count);
+  for (auto [count, room, add, others] : {std::tuple{0, 100, true, false}, {1, 100, true, true}, {99, 100, true, true},
+                                         {100, 100, false, true}, {97, 97, false, true}, {96, 97, true, true}}) {
+    const CommonButtons b = ButtonsFor(count, room);
     EXPECT_EQ(b.add, add) << count;
     EXPECT_EQ(b.modify, others) << count;
     EXPECT_EQ(b.remove, others) << count;
@@ -111,6 +166,7 @@ TEST(CommonListRules, DropsAreLimitedAndLongPathsCut) {
   EXPECT_EQ(CheckDrop(95, 10), DropCheck::ListFull);
   EXPECT_EQ(CheckDrop(90, 10), DropCheck::Accept);
   EXPECT_EQ(CheckDrop(100, 0), DropCheck::Accept);
+  EXPECT_EQ(CheckDrop(90, 10, 99), DropCheck::ListFull) << "values kept unread take room";
 
   const std::u16string path150 = u"C:\\" + std::u16string(147, u'あ');
   const std::u16string cut = DroppedItemText(path150);

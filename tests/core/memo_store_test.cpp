@@ -126,16 +126,42 @@ TEST_F(MemoStoreTest, FailedSaveKeepsTheStoredMemo) {
   }
 }
 
-TEST_F(MemoStoreTest, DamagedValueReadsAsEmpty) {
+// A stored memo the window cannot read is told apart from no memo, so that
+// the window keeps it rather than saving an empty text over it.
+TEST_F(MemoStoreTest, UnreadableIsNotAbsent) {
   ASSERT_EQ(SaveMemoText(file_, cipher_, "2004/09/10", u"秘密のメモ"), SaveResult::Saved);
-  std::string good = Stored("2004/09/10");
+  const std::string good = Stored("2004/09/10");
   std::string flipped = good;
   flipped[12] = flipped[12] == 'A' ? 'B' : 'A';
-  for (const std::string& value : {flipped, good.substr(0, good.size() - 4), std::string("not base64!"),
-                                   std::string("\x8A\xBF\x8E\x9A")}) {
-    ASSERT_TRUE(profile::WriteString(kMemoSection, "2004/09/10", value.c_str(), file_));
-    EXPECT_EQ(ReadMemoText(file_, cipher_, "2004/09/10"), u"") << value;
+  const CipherLibrary failing{cipher_.encipher, [](const char*, int32_t, char*, int32_t*) { return 1; }};
+  using State = mekuri::Stored;
+  struct Case {
+    const char* name;
+    std::optional<std::string> value;  // nullopt: no key
+    CipherLibrary cipher;
+    State state;
+    std::u16string text;
+  } cases[] = {
+      {"no key", std::nullopt, cipher_, State::Absent, u""},
+      {"empty value", "", cipher_, State::Absent, u""},
+      {"readable", good, cipher_, State::Readable, u"秘密のメモ"},
+      {"enciphered empty text", *EncipherText(cipher_, u""), cipher_, State::Readable, u""},
+      {"no library", good, CipherLibrary{}, State::Unreadable, u""},
+      {"library fails", good, failing, State::Unreadable, u""},
+      {"one character changed", flipped, cipher_, State::Unreadable, u""},
+      {"cut short", good.substr(0, good.size() - 4), cipher_, State::Unreadable, u""},
+      {"not base64", "not base64!", cipher_, State::Unreadable, u""},
+      {"cp932 bytes", "\x8A\xBF\x8E\x9A", cipher_, State::Unreadable, u""},
+      {"longer than the read", good + std::string(70000, 'A'), cipher_, State::Unreadable, u""},
+  };
+  for (const Case& c : cases) {
+    ASSERT_TRUE(profile::WriteString(kMemoSection, "2004/09/10", c.value ? c.value->c_str() : nullptr, file_));
+    const StoredText read = ReadMemo(file_, c.cipher, "2004/09/10");
+    EXPECT_EQ(read.state, c.state) << c.name;
+    EXPECT_EQ(read.text, c.text) << c.name;
   }
+  fs::create_directory(dir_ / "folder.dat");  // no file to read at all: the memo may be there
+  EXPECT_EQ(ReadMemo(dir_ / "folder.dat", cipher_, "2004/09/10").state, State::Unreadable);
 }
 
 TEST_F(MemoStoreTest, PurgeRemovesPastMemosUpToTheFirstBadDate) {

@@ -201,7 +201,7 @@ void Check(const fs::path& folder, const Lines& older, const std::optional<Op>& 
     }
     state.memos[key] = now;
   }
-  const List common = LoadCommonList(file, kCipher);
+  const List common = LoadCommonList(file, kCipher).items;
   if (commons != static_cast<int>(common.size())) throw std::runtime_error("the common list has gaps");
   const bool isCut = cut && !cut->key;
   if (isCut && cut->common != state.common) {

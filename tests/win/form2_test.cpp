@@ -244,6 +244,36 @@ TEST_F(MemoWindow, SaveFailuresAreReportedAndChangeNothing) {
   win::SetCipherForTesting(nullptr);
 }
 
+// A stored memo that cannot be read opens read-only with a line saying so;
+// a save is refused and a delete asks first, naming the date.
+TEST_F(MemoWindow, AnUnreadableMemoIsKeptUntilADeleteIsConfirmed) {
+  LoadForm(2004, 9, 10);
+  profile::WriteString(kMemoSection, MemoKey(kDay).c_str(), "damaged", Module1::strDatFile);
+  int answer = IDNO;
+  win::SetMessageBoxForTesting([&](const win::MessageBoxCall& call) {
+    boxes_.push_back(call);
+    return answer;
+  });
+  Form2* memo = DoubleClick(kDay);
+  ASSERT_NE(memo, nullptr);
+  EXPECT_TRUE(GetWindowLongW(memo->Text1, GWL_STYLE) & ES_READONLY);
+  EXPECT_EQ(Text(memo->Text1).rfind(L"このメモは読み取れません", 0), 0u) << Text(memo->Text1);
+  memo->Text1_KeyDown('S', 2);
+  EXPECT_EQ(StoredValue(kDay), "damaged");
+  ASSERT_EQ(boxes_.size(), 1u);
+  EXPECT_EQ(boxes_[0].title, L"処理中断");
+
+  memo->Command3_Click();
+  ASSERT_EQ(boxes_.size(), 2u);
+  EXPECT_EQ(boxes_[1].text.rfind(L"2004/09/15 のメモ", 0), 0u) << boxes_[1].text;
+  EXPECT_EQ(boxes_[1].style & MB_TYPEMASK, static_cast<UINT>(MB_YESNO));
+  EXPECT_EQ(StoredValue(kDay), "damaged") << "answered no";
+  answer = IDYES;
+  memo->Command3_Click();
+  EXPECT_EQ(StoredValue(kDay), "");
+  EXPECT_TRUE(LoadedMemoWindows().empty());
+}
+
 TEST_F(MemoWindow, CtrlTurnsCloseIntoCloseAllButMainAndMinimiseIntoMinimiseAll) {
   LoadForm(2004, 9, 10);
   Form2* a = DoubleClick(kDay);

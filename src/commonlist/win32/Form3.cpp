@@ -51,6 +51,7 @@ Form3* Form3::Current() { return static_cast<Form3*>(FirstLoaded(L"Form3")); }
 
 Form3* Form3::ShowCommon() {
   Form3* form = Current();
+  const bool opened = !form;
   if (!form) {
     form = new Form3();
     if (!form->Create()) {
@@ -66,7 +67,8 @@ Form3* Form3::ShowCommon() {
   }
   ShowWindow(form->hwnd(), SW_SHOW);
   SetForegroundWindow(form->hwnd());
-  return form;
+  if (opened) form->ReportUnreadable();  // a message box: the window may be gone after it
+  return Current();
 }
 
 bool Form3::Create() {
@@ -162,9 +164,8 @@ void Form3::CentreOnScreen() {
 }
 
 void Form3::Form_Load() {
-  for (const std::u16string& text : LoadCommonList(Module1::strDatFile, win::Cipher(Module1::strAppPath))) {
-    AddItem(win::Wide(text));
-  }
+  stored_ = LoadCommonList(Module1::strDatFile, win::Cipher(Module1::strAppPath));
+  for (const std::u16string& text : stored_.items) AddItem(win::Wide(text));
   ShowCount();
   ApplyButtonRule();
   SetListIndex(-1);
@@ -176,28 +177,36 @@ void Form3::Form_Load() {
   InstallListWindowProc(List1);
 }
 
-void Form3::Form_Unload() {
-  unloaded_ = true;
-  KillTimer(hwnd(), kTimer1);
-  RestoreListWindowProc(List1);
+void Form3::ReportUnreadable() {
+  if (!stored_.fileUnreadable && stored_.unreadable == 0) return;
+  const std::u16string prompt =
+      stored_.fileUnreadable ? std::u16string(kCommonFileUnreadablePrompt) : UnreadableItemsPrompt(stored_.unreadable);
+  win::ShowMessageBox(hwnd(), W(prompt), W(kCommonCaption), MB_OK | MB_ICONEXCLAMATION);
+}
+
+bool Form3::Form_Unload(bool canStay) {
+  unloaded_ = true;  // set first: a close that comes while the message is open must not save again
   std::vector<std::u16string> items;
   items.reserve(ListCount());
   for (int i = 0; i < ListCount(); ++i) items.push_back(win::U16(ListText(i)));
-  switch (SaveCommonList(Module1::strDatFile, win::Cipher(Module1::strAppPath), items)) {
-    case SaveResult::CipherFailed:
-      ShowStop(kCommonCipherFailedPrompt);
-      break;
-    case SaveResult::WriteFailed:
-      ShowStop(kCommonWriteFailedPrompt);
-      break;
-    case SaveResult::Saved:
-      break;
+  const SaveResult result = SaveCommonList(Module1::strDatFile, win::Cipher(Module1::strAppPath), stored_, items);
+  if (result != SaveResult::Saved) {
+    ShowStop(result == SaveResult::CipherFailed ? kCommonCipherFailedPrompt : kCommonWriteFailedPrompt);
+    // The window keeps the items, as a memo window keeps its text; at exit
+    // and in a close-all nothing else can be done, and the close goes on.
+    if (canStay && !Module1::fExiting && !Module1::fBulkClose) {
+      unloaded_ = false;
+      return false;
+    }
   }
+  KillTimer(hwnd(), kTimer1);
+  RestoreListWindowProc(List1);
+  return true;
 }
 
 void Form3::Unload() {
   if (!hwnd()) return;
-  if (!unloaded_) Form_Unload();
+  if (!unloaded_ && !Form_Unload(true)) return;
   DestroyWindow(hwnd());
 }
 
@@ -274,7 +283,7 @@ void Form3::ShowCount() {
 }
 
 void Form3::ApplyButtonRule() {
-  const CommonButtons buttons = ButtonsFor(static_cast<size_t>(ListCount()));
+  const CommonButtons buttons = ButtonsFor(static_cast<size_t>(ListCount()), stored_.Room());
   HWND focus = GetFocus();
   EnableWindow(Command1, buttons.add);
   EnableWindow(Command2, buttons.modify);
@@ -383,7 +392,7 @@ void Form3::List1_KeyDown(int KeyCode, int Shift) {
 
 void Form3::List1_OLEDragDrop(const std::vector<std::wstring>& files) {
   if (!files.empty()) {
-    switch (CheckDrop(static_cast<size_t>(ListCount()), files.size())) {
+    switch (CheckDrop(static_cast<size_t>(ListCount()), files.size(), stored_.Room())) {
       case DropCheck::TooManyFiles:
         ShowStop(kTooManyFilesPrompt);
         return;
@@ -508,7 +517,7 @@ LRESULT Form3::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
       return 0;
     case WM_DESTROY:
       // Destroyed some other way than by unloading: the list is still kept.
-      if (!unloaded_) Form_Unload();
+      if (!unloaded_) Form_Unload(false);
       return 0;
     default:
       break;

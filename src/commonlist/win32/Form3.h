@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "commonlist/common_store.h"
 #include "platform/win32/controls.h"
 #include "platform/win32/handles.h"
 #include "platform/win32/window.h"
@@ -20,11 +21,14 @@ class Form3 : public win::Window {
 
   const wchar_t* FormName() const override { return L"Form3"; }
 
-  // Opens the window centred on the screen, or brings the open one forward.
-  // It deletes itself when destroyed. nullptr if it cannot be created.
+  // Opens the window centred on the screen, or brings the open one forward;
+  // a window just opened tells once of stored values it could not read.
+  // It deletes itself when destroyed. nullptr if it cannot be created or is
+  // gone by the time the notice is answered.
   static Form3* ShowCommon();
   static Form3* Current();
-  // Writes the list back and closes.
+  // Writes the list back and closes. When the list cannot be stored the
+  // window stays open with its items, except at exit and in a close-all.
   void Unload() override;
 
   void Command1_Click();  // add
@@ -80,7 +84,10 @@ class Form3 : public win::Window {
   void Layout();
   void FitColumn();
   void Form_Load();
-  void Form_Unload();
+  void ReportUnreadable();
+  // False when the list could not be stored and the window is to stay
+  // (only when it `canStay`: not while it is being destroyed).
+  bool Form_Unload(bool canStay);
   void CentreOnScreen();
   void AddItem(const std::wstring& text);
   void RemoveItem(int index);
@@ -90,6 +97,7 @@ class Form3 : public win::Window {
   void CopyToClipboard(const std::wstring& text);
   void ShowStop(std::u16string_view prompt);
 
+  StoredCommonList stored_;  // the list as read when the window opened
   bool unloaded_ = false;
   UINT dpi_ = 96;
   win::ToolTips tips_;

@@ -37,7 +37,7 @@ Form2* Form1::OpenMemoWindow(Date date, bool place) {
   const size_t loadedBefore = Window::Loaded().size();
   Form2* memo = Form2::Load();
   if (!memo) return nullptr;  // out of window resources: stop quietly
-  memo->Fill(date, ReadMemoText(Module1::strDatFile, win::Cipher(Module1::strAppPath), MemoKey(date)));
+  memo->Fill(date, ReadMemo(Module1::strDatFile, win::Cipher(Module1::strAppPath), MemoKey(date)));
   if (place && loadedBefore == 1) PlaceBeside(memo->hwnd());
   if (Module1::fStartupFinished) memo->Show();
   return memo;

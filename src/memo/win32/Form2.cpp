@@ -122,12 +122,15 @@ void Form2::Layout() {
   }
 }
 
-void Form2::Fill(Date date, const std::u16string& text) {
+void Form2::Fill(Date date, const StoredText& stored) {
   const std::string key = MemoKey(date);
   const std::u16string key16(key.begin(), key.end());
   win::SetText(hwnd(), W(std::u16string(kMemoCaptionPrefix) + key16));
   win::SetText(Label2, W(key16));
   tips_.Update(Label2, W(WeekdayChar(key16) + std::u16string(kWeekdaySuffix)));
+  unreadable_ = stored.state == Stored::Unreadable;
+  const std::u16string text = unreadable_ ? std::u16string(kUnreadableMemoText) : stored.text;
+  SendMessageW(Text1, EM_SETREADONLY, unreadable_, 0);
   win::SetText(Text1, W(text));
   strFirstText = text;
 }
@@ -155,6 +158,10 @@ void Form2::ShowStop(std::u16string_view prompt) {
 }
 
 void Form2::Command1_Click() {
+  if (unreadable_) {
+    ShowStop(kUnreadableSavePrompt);
+    return;
+  }
   const std::u16string text = win::U16(win::GetText(Text1));
   if (text.size() > kMemoMaxChars) {
     ShowStop(kTooLongPrompt);
@@ -177,6 +184,13 @@ void Form2::Command1_Click() {
 }
 
 void Form2::Command3_Click() {
+  if (unreadable_) {
+    const std::string key = DateKey();
+    const std::u16string prompt = std::u16string(key.begin(), key.end()) + std::u16string(kConfirmUnreadableDelete);
+    if (win::ShowMessageBox(hwnd(), W(prompt), W(kMainCaption), MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES) {
+      return;
+    }
+  }
   if (!RemoveMemo(Module1::strDatFile, DateKey())) {
     ShowStop(kDeleteFailedPrompt);
     return;

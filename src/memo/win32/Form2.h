@@ -6,6 +6,7 @@
 #include <string>
 
 #include "base/date.h"
+#include "memo/memo_store.h"
 #include "platform/win32/controls.h"
 #include "platform/win32/handles.h"
 #include "platform/win32/window.h"
@@ -21,8 +22,10 @@ class Form2 : public win::Window {
 
   // Creates a new memo window, hidden; it deletes itself when destroyed.
   static Form2* Load();
-  // Fills the window with the memo of a date as the openers do.
-  void Fill(Date date, const std::u16string& text);
+  // Fills the window with the memo of a date as the openers do. A stored
+  // memo that cannot be read is shown as such, read-only, and kept: the
+  // window refuses to save over it and deletes it only when confirmed.
+  void Fill(Date date, const StoredText& stored);
   void Show();
   void Unload() override;
 
@@ -63,6 +66,7 @@ class Form2 : public win::Window {
   static LRESULT CALLBACK TextProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id,
                                    DWORD_PTR refData);
 
+  bool unreadable_ = false;  // the stored memo exists but cannot be read
   bool fBusy = false;  // minimising every memo window
   bool eatChar_ = false;
   UINT dpi_ = 96;

@@ -10,6 +10,7 @@
 //   e2e_driver text CAPTION ID       print the text of child ID (UTF-8)
 //   e2e_driver rect CAPTION          print "left top right bottom" of the window
 //   e2e_driver point CAPTION ID      print the screen "x y" of the centre of child ID
+//   e2e_driver lock FILE MS          hold FILE open with no sharing for MS, as another program may
 //   e2e_driver crect CAPTION ID      print the screen "left top right bottom" of child ID
 //   (CAPTION may be "class:NAME" to find a window by its class)
 //   e2e_driver popup -               print "left top right bottom" of the open pop-up menu
@@ -92,6 +93,13 @@ int wmain(int argc, wchar_t** argv) {
     RECT rc{};
     if (!popup || !IsWindowVisible(popup) || !GetWindowRect(popup, &rc)) return 1;
     std::printf("%ld %ld %ld %ld\n", rc.left, rc.top, rc.right, rc.bottom);
+    return 0;
+  }
+  if (cmd == L"lock" && argc > 3) {
+    HANDLE file = CreateFileW(argv[2], GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return 1;
+    Sleep(static_cast<DWORD>(_wtoi(argv[3])));
+    CloseHandle(file);
     return 0;
   }
   HWND w = Find(argv[2]);
