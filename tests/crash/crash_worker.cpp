@@ -60,6 +60,9 @@ unsigned long ProcessId() { return static_cast<unsigned long>(getpid()); }
 #endif
 
 int Run(const std::filesystem::path& folder, unsigned run) {
+  // First, so that a worker that ends before this line never ran any of
+  // the program's code, the cipher library's included.
+  Say("pid " + std::to_string(ProcessId()));
   const CipherLibrary& cipher = Cipher();
   if (!cipher) {
     Say("fail no cipher library");
@@ -67,7 +70,6 @@ int Run(const std::filesystem::path& folder, unsigned run) {
   }
   const std::filesystem::path file = folder / kMemoFileName;
   std::mt19937 random(run);
-  Say("pid " + std::to_string(ProcessId()));
   for (unsigned write = 1;; ++write) {
     std::string op;
     SaveResult result;
