@@ -1,6 +1,7 @@
 // Saves memos and writes the common list back, as fast as it can, until it is
-// killed. Before each write it says "begin <op>" and after it "done <op>", so
-// that the driver knows which writes finished and which one a kill cut off.
+// killed. It says "pid <id>" first, "ready" when the cipher library is loaded,
+// then before each write "begin <op>" and after it "done <op>", so that the
+// driver knows which writes finished and which one a kill cut off.
 //
 //   crash_worker <folder> <run>
 //
@@ -70,6 +71,7 @@ int Run(const std::filesystem::path& folder, unsigned run) {
   }
   const std::filesystem::path file = folder / kMemoFileName;
   std::mt19937 random(run);
+  Say("ready");
   for (unsigned write = 1;; ++write) {
     std::string op;
     SaveResult result;
