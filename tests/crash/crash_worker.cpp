@@ -1,6 +1,7 @@
 // Saves memos and writes the common list back, as fast as it can, until it is
-// killed. Before each write it says "begin <op>" and after it "done <op>", so
-// that the driver knows which writes finished and which one a kill cut off.
+// killed. It says "pid <id>" first, "ready" when the cipher library is loaded,
+// then before each write "begin <op>" and after it "done <op>", so that the
+// driver knows which writes finished and which one a kill cut off.
 //
 //   crash_worker <folder> <run>
 //
@@ -72,6 +73,9 @@ unsigned long ProcessId() { return static_cast<unsigned long>(getpid()); }
 #endif
 
 int Run(const std::filesystem::path& folder, unsigned run) {
+  // First, so that a worker that ends before this line never ran any of
+  // the program's code, the cipher library's included.
+  Say("pid " + std::to_string(ProcessId()));
   const CipherLibrary& cipher = Cipher();
   if (!cipher) {
     Say("fail no cipher library");
@@ -79,7 +83,7 @@ int Run(const std::filesystem::path& folder, unsigned run) {
   }
   const std::filesystem::path file = folder / kMemoFileName;
   std::mt19937 random(run);
-  Say("pid " + std::to_string(ProcessId()));
+  Say("ready");
   for (unsigned write = 1;; ++write) {
     std::string op;
     SaveResult result;
