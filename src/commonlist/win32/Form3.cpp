@@ -196,9 +196,10 @@ void Form3::Form_Unload() {
 }
 
 void Form3::Unload() {
-  if (!hwnd()) return;
+  if (Closed()) return;
   if (!unloaded_) Form_Unload();
-  DestroyWindow(hwnd());
+  // The store's message may have let another command close the window.
+  if (!Closed()) DestroyWindow(hwnd());
 }
 
 void Form3::ShowStop(std::u16string_view prompt) {

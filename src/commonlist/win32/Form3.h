@@ -21,7 +21,7 @@ class Form3 : public win::Window {
   const wchar_t* FormName() const override { return L"Form3"; }
 
   // Opens the window centred on the screen, or brings the open one forward.
-  // It deletes itself when destroyed. nullptr if it cannot be created.
+  // It is deleted once closed. nullptr if it cannot be created.
   static Form3* ShowCommon();
   static Form3* Current();
   // Writes the list back and closes.
@@ -71,7 +71,7 @@ class Form3 : public win::Window {
 
  protected:
   LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
-  void OnDestroyed() override { delete this; }
+  bool DeleteWhenClosed() const override { return true; }
 
  private:
   Form3() = default;

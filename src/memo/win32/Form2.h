@@ -19,7 +19,7 @@ class Form2 : public win::Window {
 
   const wchar_t* FormName() const override { return L"Form2"; }
 
-  // Creates a new memo window, hidden; it deletes itself when destroyed.
+  // Creates a new memo window, hidden; it is deleted once closed.
   static Form2* Load();
   // Fills the window with the memo of a date as the openers do.
   void Fill(Date date, const std::u16string& text);
@@ -47,6 +47,7 @@ class Form2 : public win::Window {
  protected:
   LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
   void OnDestroyed() override;
+  bool DeleteWhenClosed() const override { return true; }
 
  private:
   Form2() = default;
