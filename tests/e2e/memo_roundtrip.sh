@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # A memo as a user writes it: today's memo opens at start-up, a double-click
-# on a day opens that day's memo, typed text is saved with Ctrl+S, Esc closes,
-# the day is underlined on the screen, and after a restart the memo is still
-# there and readable.
+# on a day opens that day's memo, Esc with Shift or Ctrl keeps the typed text,
+# which is saved with Ctrl+S, Esc closes, the day is underlined on the screen,
+# and after a restart the memo is still there and readable.
 source "$(dirname "$0")/lib/common.sh"
 app=$(new_app_folder)
 printf '[Mekurinote]\r\nEveryHour=0\r\nStartX=6300\r\nStartY=600\r\n' > "$app/Mekurinote.ini"
@@ -34,6 +34,12 @@ xdotool mousemove "$tx" "$ty" click 1
 sleep 0.3
 xdotool type --delay 30 "e2e memo"
 sleep 0.5
+# Esc with Shift or Ctrl closes nothing: the unsaved text and today's memo stay.
+xdotool key --delay 80 shift+Escape ctrl+Escape
+sleep 1
+driver visible "$memo" >/dev/null && driver visible "$today_memo" >/dev/null \
+  || fail "Shift+Esc or Ctrl+Esc closed a memo window with unsaved text"
+[ "$(driver text "$memo" 101)" = "e2e memo" ] || fail "text after Shift+Esc, Ctrl+Esc: '$(driver text "$memo" 101)'"
 xdotool key --delay 80 ctrl+s
 eventually 5 grep -q "^$(date +%Y/%m)/$day=" "$app/Mekurinote_"*.dat || fail "Ctrl+S wrote no memo"
 ! grep -q "e2e memo" "$app/Mekurinote_"*.dat || fail "the memo is stored in clear text"

@@ -2,6 +2,8 @@
 // deleting, the keys, the limit, placement and the Ctrl group actions.
 #include <windows.h>
 
+#include <vector>
+
 #include "form_fixture.h"
 #include "memo/memo_store.h"
 #include "platform/profile.h"
@@ -12,6 +14,7 @@
 #include "platform/win32/text.h"
 #include "platform/win32/window.h"
 #include "shell/commands.h"
+#include "shell/win32/MainWndProc.h"
 #include "startup/win32/Module1.h"
 
 namespace mekuri::testing {
@@ -139,6 +142,36 @@ TEST_F(MemoWindow, RealKeysReachTheHandlers) {
   EXPECT_EQ(Text(memo->Text1), L"mo") << "Ctrl+S typed nothing";
   SendKeys({{VK_ESCAPE, false}, {VK_ESCAPE, true}});
   EXPECT_TRUE(LoadedMemoWindows().empty());
+}
+
+TEST_F(MemoWindow, EscWithAModifierClosesNothing) {
+  InstallMainWindowProcedure(LoadForm(2004, 9, 10));  // Ctrl+close reaches close-all-but-main
+  Form2* saved = DoubleClick(kDay);
+  Form2* typing = DoubleClick(kDay + 1);
+  Type(typing, L"draft");
+  const struct {
+    const char* name;
+    std::vector<WORD> modifiers;
+    bool onButton;  // Esc reaches the window as the cancel command
+  } cases[] = {
+      {"Shift+Esc", {VK_SHIFT}, false},           {"Ctrl+Esc", {VK_CONTROL}, false},
+      {"Ctrl+Shift+Esc", {VK_CONTROL, VK_SHIFT}, false}, {"Alt+Esc", {VK_MENU}, false},
+      {"Shift+Esc on a button", {VK_SHIFT}, true}, {"Ctrl+Esc on a button", {VK_CONTROL}, true},
+  };
+  for (const auto& c : cases) {
+    SetForegroundWindow(saved->hwnd());
+    SetFocus(c.onButton ? saved->Command1 : saved->Text1);
+    // The modifiers stay down while the messages are handled.
+    std::vector<std::pair<WORD, bool>> down, up;
+    for (WORD m : c.modifiers) down.push_back({m, false}), up.push_back({m, true});
+    down.push_back({VK_ESCAPE, false});
+    down.push_back({VK_ESCAPE, true});
+    SendKeys(down);
+    SendKeys(up);
+    win::PumpMessages();
+    ASSERT_EQ(LoadedMemoWindows().size(), 2u) << c.name;
+    EXPECT_EQ(Text(typing->Text1), L"draft") << c.name;
+  }
 }
 
 TEST_F(MemoWindow, AnOpenDateComesForwardInsteadOfASecondWindow) {
@@ -289,9 +322,10 @@ TEST_F(MemoWindow, CtrlTurnsCloseIntoCloseAllButMainAndMinimiseIntoMinimiseAll) 
   EXPECT_EQ(msg.wParam, static_cast<WPARAM>(kCmdCloseAllButMain));
   EXPECT_EQ(LoadedMemoWindows().size(), 2u) << "the posted command does the closing";
 
-  Module1::fBulkClose = true;  // inside that command the windows give way
-  a->Unload();
-  Module1::fBulkClose = false;
+  {
+    const Module1::BulkClose bulk;  // inside that command the windows give way
+    a->Unload();
+  }
   EXPECT_EQ(LoadedMemoWindows().size(), 1u);
   win::SetCtrlForTesting(0);
   b->Command2_Click();

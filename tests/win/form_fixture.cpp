@@ -62,6 +62,7 @@ void MainFormTest::SetUp() {
 
 void MainFormTest::TearDown() {
   while (!win::Window::Loaded().empty()) DestroyWindow(win::Window::Loaded().back()->hwnd());
+  win::FreeClosedWindows();
   Module1::UnloadMainForm();
   win::SetCtrlForTesting(-1);
   win::SetCipherForTesting(nullptr);
@@ -104,7 +105,7 @@ void MainFormTest::PressKey(HWND target, UINT vk) {
   win::PumpMessages();
 }
 
-void MainFormTest::SendKeys(std::initializer_list<std::pair<WORD, bool>> keys) {
+void MainFormTest::SendKeys(const std::vector<std::pair<WORD, bool>>& keys) {
   std::vector<INPUT> inputs;
   for (auto [vk, up] : keys) {
     INPUT in{};

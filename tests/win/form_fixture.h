@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <initializer_list>
 #include <utility>
 #include <string>
 #include <vector>
@@ -38,7 +37,7 @@ class MainFormTest : public ::testing::Test {
   void SetBox(HWND box, const std::wstring& text);
   void PressKey(HWND target, UINT vk);
   // Real key strokes through the system's input queue: (virtual key, up).
-  void SendKeys(std::initializer_list<std::pair<WORD, bool>> keys);
+  void SendKeys(const std::vector<std::pair<WORD, bool>>& keys);
   std::wstring Text(HWND hwnd) const;
   std::wstring TooltipOf(HWND control) const;
 

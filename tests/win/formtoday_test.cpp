@@ -100,14 +100,13 @@ TEST_F(TodayNotice, ClosesByTheProgramStayQuiet) {
   LoadForm(2004, 9, 10);
   const std::pair<const char*, std::function<void(FormToday&)>> ways[] = {
       {"replaced", [](FormToday& n) { n.fCloseOnly = true; n.Unload(); }},
-      {"bulk close", [](FormToday& n) { Module1::fBulkClose = true; n.Unload(); }},
+      {"bulk close", [](FormToday& n) { const Module1::BulkClose bulk; n.Unload(); }},
       {"exit", [](FormToday& n) { Module1::fExiting = true; n.Command1_Click(); }},
   };
   for (const auto& [name, close] : ways) {
     FormToday* notice = Open();
     ASSERT_NE(notice, nullptr);
     close(*notice);
-    Module1::fBulkClose = false;
     Module1::fExiting = false;
     EXPECT_EQ(FormToday::Current(), nullptr) << name;
     EXPECT_EQ(CommonInfoPosted(), 0) << name;

@@ -20,7 +20,7 @@ class FormMsg : public win::Window {
   const wchar_t* FormName() const override { return L"FormMsg"; }
 
   // Loads a new window, hidden and centred on the screen, with the time
-  // ("hh:mm") and the text filled in. It deletes itself when destroyed.
+  // ("hh:mm") and the text filled in. It is deleted once closed.
   // nullptr if it cannot be created.
   static FormMsg* Create(const std::u16string& time, const std::u16string& text);
   // Shows the window modeless.
@@ -36,7 +36,7 @@ class FormMsg : public win::Window {
 
  protected:
   LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
-  void OnDestroyed() override { delete this; }
+  bool DeleteWhenClosed() const override { return true; }
 
  private:
   FormMsg() = default;

@@ -18,7 +18,7 @@ class FormVer : public win::Window {
   const wchar_t* FormName() const override { return L"FormVer"; }
 
   // Opens the window centred on its owner, or brings the open one forward.
-  // It deletes itself when destroyed. nullptr if it cannot be created.
+  // It is deleted once closed. nullptr if it cannot be created.
   static FormVer* ShowVersion(HWND owner);
   // The loaded window, or nullptr.
   static FormVer* Current();
@@ -34,7 +34,7 @@ class FormVer : public win::Window {
 
  protected:
   LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
-  void OnDestroyed() override { delete this; }
+  bool DeleteWhenClosed() const override { return true; }
 
  private:
   FormVer() = default;

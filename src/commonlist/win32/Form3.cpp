@@ -194,7 +194,7 @@ bool Form3::Form_Unload(bool canStay) {
     ShowStop(result == SaveResult::CipherFailed ? kCommonCipherFailedPrompt : kCommonWriteFailedPrompt);
     // The window keeps the items, as a memo window keeps its text; at exit
     // and in a close-all nothing else can be done, and the close goes on.
-    if (canStay && !Module1::fExiting && !Module1::fBulkClose) {
+    if (canStay && !Module1::fExiting && !Module1::BulkClosing()) {
       unloaded_ = false;
       return false;
     }
@@ -205,9 +205,10 @@ bool Form3::Form_Unload(bool canStay) {
 }
 
 void Form3::Unload() {
-  if (!hwnd()) return;
+  if (Closed()) return;
   if (!unloaded_ && !Form_Unload(true)) return;
-  DestroyWindow(hwnd());
+  // The store's message may have let another command close the window.
+  if (!Closed()) DestroyWindow(hwnd());
 }
 
 void Form3::ShowStop(std::u16string_view prompt) {

@@ -75,7 +75,7 @@ class Form3 : public win::Window {
 
  protected:
   LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
-  void OnDestroyed() override { delete this; }
+  bool DeleteWhenClosed() const override { return true; }
 
  private:
   Form3() = default;

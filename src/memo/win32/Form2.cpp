@@ -137,7 +137,6 @@ void Form2::Fill(Date date, const StoredText& stored) {
 
 void Form2::OnDestroyed() {
   if (Module1::todayMemo == this) Module1::todayMemo = nullptr;
-  delete this;
 }
 
 void Form2::Show() {
@@ -177,7 +176,10 @@ void Form2::Command1_Click() {
     case SaveResult::Saved:
       break;
   }
+  // The grid may report a bad month box in a message box, during which this
+  // window may be closed.
   if (Form1* main = Module1::MainForm()) main->UpdateCalender();
+  if (Closed()) return;
   strFirstText = text;
   SetFocus(Text1);
   SelectAllText();
@@ -197,7 +199,7 @@ void Form2::Command3_Click() {
   }
   if (Form1* main = Module1::MainForm()) main->UpdateCalender();
   // Ctrl is down for Ctrl+Delete: that must not turn into closing every window.
-  DestroyWindow(hwnd());
+  if (!Closed()) DestroyWindow(hwnd());
 }
 
 void Form2::Command2_Click() {
@@ -214,7 +216,7 @@ void Form2::Command2_Click() {
 bool Form2::Form_Unload() {
   // With Ctrl held the close becomes "close every window but the main one";
   // while the program is already closing windows in bulk, it simply closes.
-  if (win::CtrlHeld() && !Module1::fExiting && !Module1::fBulkClose) {
+  if (win::CtrlHeld() && !Module1::fExiting && !Module1::BulkClosing()) {
     if (Form1* main = Module1::MainForm()) PostMessageW(main->hwnd(), WM_COMMAND, kCmdCloseAllButMain, 0);
     return false;
   }
@@ -253,8 +255,10 @@ LRESULT CALLBACK Form2::TextProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPar
   switch (msg) {
     case WM_KEYDOWN: {
       const int shift = ShiftState();
+      // Every Esc stays here: in a dialog the multi-line box would turn one
+      // with Shift or Ctrl into a close of the window, dropping the text.
       const bool ours = ((wParam == 'S' || wParam == 'A' || wParam == VK_DELETE) && shift == kShiftCtrl) ||
-                        (wParam == VK_ESCAPE && shift == kShiftNone);
+                        wParam == VK_ESCAPE;
       if (ours) {
         self->eatChar_ = wParam != VK_DELETE;
         self->Text1_KeyDown(static_cast<int>(wParam), shift);  // may destroy the window
@@ -300,7 +304,7 @@ LRESULT Form2::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
           if (HIWORD(wParam) == EN_CHANGE) Text1_Change();
           return 0;
         case IDCANCEL:  // Esc away from the text box: the same rule as in it
-          if (win::U16(win::GetText(Text1)) == strFirstText) Command2_Click();
+          Text1_KeyDown(VK_ESCAPE, ShiftState());
           return 0;
         default:
           break;

@@ -20,7 +20,7 @@ class Form2 : public win::Window {
 
   const wchar_t* FormName() const override { return L"Form2"; }
 
-  // Creates a new memo window, hidden; it deletes itself when destroyed.
+  // Creates a new memo window, hidden; it is deleted once closed.
   static Form2* Load();
   // Fills the window with the memo of a date as the openers do. A stored
   // memo that cannot be read is shown as such, read-only, and kept: the
@@ -50,6 +50,7 @@ class Form2 : public win::Window {
  protected:
   LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
   void OnDestroyed() override;
+  bool DeleteWhenClosed() const override { return true; }
 
  private:
   Form2() = default;

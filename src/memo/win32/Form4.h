@@ -47,7 +47,7 @@ class Form4 : public win::Window {
 
  protected:
   LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
-  void OnDestroyed() override { delete this; }
+  bool DeleteWhenClosed() const override { return true; }
 
  private:
   Form4() = default;

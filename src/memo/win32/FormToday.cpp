@@ -104,7 +104,7 @@ void FormToday::Command1_Click() { Unload(); }
 void FormToday::Form_Unload() {
   // Closed by hand: the main window shows the common information next. The
   // program's own closes (replacement, close-all, exit) stay quiet.
-  if (Module1::fExiting || fCloseOnly || Module1::fBulkClose) return;
+  if (Module1::fExiting || fCloseOnly || Module1::BulkClosing()) return;
   if (Form1* main = Module1::MainForm()) PostMessageW(main->hwnd(), WM_COMMAND, kCmdCommonInfo, 0);
 }
 

@@ -18,7 +18,7 @@ class FormToday : public win::Window {
 
   const wchar_t* FormName() const override { return L"FormToday"; }
 
-  // Creates the notice, hidden; it deletes itself when destroyed.
+  // Creates the notice, hidden; it is deleted once closed.
   static FormToday* Load();
   // The loaded notice, or nullptr.
   static FormToday* Current();
@@ -41,7 +41,7 @@ class FormToday : public win::Window {
 
  protected:
   LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
-  void OnDestroyed() override { delete this; }
+  bool DeleteWhenClosed() const override { return true; }
 
  private:
   FormToday() = default;

@@ -1,6 +1,7 @@
 #include "platform/win32/window.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 namespace mekuri::win {
 namespace {
@@ -8,6 +9,12 @@ namespace {
 std::vector<Window*>& LoadedList() {
   static std::vector<Window*> loaded;
   return loaded;
+}
+
+// Closed windows that own themselves, waiting for FreeClosedWindows.
+std::vector<Window*>& ClosedList() {
+  static std::vector<Window*> closed;
+  return closed;
 }
 
 constexpr wchar_t kClassPrefix[] = L"Mekurinote.";
@@ -21,6 +28,10 @@ F LoadUser32(const char* name) {
 }  // namespace
 
 Window::~Window() {
+  liveness_ = 0;
+  // A window whose creation failed half-way is deleted by its creator.
+  auto& closed = ClosedList();
+  closed.erase(std::remove(closed.begin(), closed.end(), this), closed.end());
   if (hwnd_) {
     // The object goes first: unbind it so late messages reach no dead object.
     SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
@@ -33,6 +44,11 @@ Window::~Window() {
 }
 
 const std::vector<Window*>& Window::Loaded() { return LoadedList(); }
+
+void Window::FailDeadWindow() {
+  OutputDebugStringW(L"Mekurinote: a deleted window object was used\n");
+  std::abort();
+}
 
 HINSTANCE Window::Instance() { return GetModuleHandleW(nullptr); }
 
@@ -112,6 +128,7 @@ LRESULT CALLBACK Window::StaticProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM l
     auto& loaded = LoadedList();
     loaded.erase(std::remove(loaded.begin(), loaded.end(), self), loaded.end());
     self->OnDestroyed();
+    if (self->DeleteWhenClosed()) ClosedList().push_back(self);
     return result;
   }
   return self->HandleMessage(msg, wParam, lParam);
@@ -160,11 +177,21 @@ bool TranslateDialogKeys(MSG& msg) {
 int RunMessageLoop() {
   MSG msg;
   while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-    if (TranslateDialogKeys(msg)) continue;
-    TranslateMessage(&msg);
-    DispatchMessageW(&msg);
+    if (!TranslateDialogKeys(msg)) {
+      TranslateMessage(&msg);
+      DispatchMessageW(&msg);
+    }
+    FreeClosedWindows();
   }
+  FreeClosedWindows();
   return static_cast<int>(msg.wParam);
+}
+
+void FreeClosedWindows() {
+  // Deleting runs destructors only; nothing here can close another window.
+  std::vector<Window*> closed;
+  closed.swap(ClosedList());
+  for (Window* w : closed) delete w;
 }
 
 void PumpMessages() {

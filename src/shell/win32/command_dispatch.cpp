@@ -28,7 +28,7 @@ bool IsLoaded(const win::Window* window) {
 }
 
 void CloseAllButMain() {
-  Module1::fBulkClose = true;
+  const Module1::BulkClose bulk;
   while (win::Window::Loaded().size() > 1) {
     const auto& loaded = win::Window::Loaded();
     win::Window* target = lstrcmpW(loaded[0]->FormName(), L"Form1") == 0 ? loaded[1] : loaded[0];
@@ -36,11 +36,10 @@ void CloseAllButMain() {
     target->Unload();
     if (IsLoaded(target)) break;  // a window that refuses stays
   }
-  Module1::fBulkClose = false;
 }
 
 void CloseAll(Form1& form) {
-  Module1::fBulkClose = true;
+  const Module1::BulkClose bulk;
   const std::vector<win::Window*> windows = win::Window::Loaded();
   for (win::Window* w : windows) {
     if (w == &form) {
@@ -49,7 +48,6 @@ void CloseAll(Form1& form) {
       w->Unload();
     }
   }
-  Module1::fBulkClose = false;
 }
 
 void DateCommand(Form1& form) {

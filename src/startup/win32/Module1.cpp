@@ -29,8 +29,14 @@ bool EveryHourBeep = true;
 bool HidingCheck = true;
 bool fStartupFinished = false;
 bool fExiting = false;
-bool fBulkClose = false;
 bool fSessionEnding = false;
+namespace {
+int bulkCloseDepth = 0;
+}  // namespace
+BulkClose::BulkClose() { ++bulkCloseDepth; }
+BulkClose::~BulkClose() { --bulkCloseDepth; }
+bool BulkClosing() { return bulkCloseDepth > 0; }
+
 Form2* todayMemo = nullptr;
 NOTIFYICONDATAW nidTray{};
 WNDPROC lPrevWndProc = nullptr;

@@ -32,8 +32,17 @@ extern bool EveryHourBeep;
 extern bool HidingCheck;
 extern bool fStartupFinished;
 extern bool fExiting;
-extern bool fBulkClose;  // a close-all command is unloading windows
 extern bool fSessionEnding;  // Windows is ending the session: no message box may hold it
+// A close-all command is unloading windows. The commands count, not flag: one
+// can start inside another's message box and must not end the outer one.
+class BulkClose {
+ public:
+  BulkClose();
+  ~BulkClose();
+  BulkClose(const BulkClose&) = delete;
+  BulkClose& operator=(const BulkClose&) = delete;
+};
+bool BulkClosing();
 extern std::array<Date, kGridCells> dCellDate;
 
 // The tray icon's record, and the main window's procedure before ours.

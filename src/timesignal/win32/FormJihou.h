@@ -19,7 +19,7 @@ class FormJihou : public win::Window {
   const wchar_t* FormName() const override { return L"FormJihou"; }
 
   // Loads the window afresh (closing one still open), centres it on the
-  // screen and shows it modeless. It deletes itself when destroyed.
+  // screen and shows it modeless. It is deleted once closed.
   static FormJihou* Show();
   // The loaded window, or nullptr.
   static FormJihou* Current();
@@ -37,7 +37,7 @@ class FormJihou : public win::Window {
 
  protected:
   LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
-  void OnDestroyed() override { delete this; }
+  bool DeleteWhenClosed() const override { return true; }
 
  private:
   FormJihou() = default;
