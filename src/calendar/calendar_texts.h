@@ -5,14 +5,13 @@
 #include <array>
 #include <string_view>
 
+#include "base/stop_texts.h"
+
 namespace mekuri {
 
 // The refusals of the year and month boxes (critical icon, one OK button).
 inline constexpr std::u16string_view kYearErrorPrompt = u"年が不正です。\r\n1970～2100 の値を入力してください。";
 inline constexpr std::u16string_view kMonthErrorPrompt = u"月が不正です。\r\n1～12 の値を入力してください。";
-
-// Title of every message that asks the user to correct an input.
-inline constexpr std::u16string_view kStopTitle = u"処理中断";
 
 // The main window's caption; a second start finds the running copy by it.
 inline constexpr std::u16string_view kMainCaption = u"めくりノート";

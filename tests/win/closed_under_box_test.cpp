@@ -154,7 +154,7 @@ TEST_P(ClosedUnderBox, LeavesNoFreedWindowAndNoLostItem) {
     EXPECT_EQ(win::Window::Loaded(), std::vector<win::Window*>{&main}) << site.name;
   }
   if (site.listStores) {
-    EXPECT_EQ(LoadCommonList(datFile, win::Cipher(Module1::strAppPath)), items) << site.name;
+    EXPECT_EQ(LoadCommonList(datFile, win::Cipher(Module1::strAppPath)).items, items) << site.name;
   }
 }
 

@@ -4,12 +4,15 @@
 #include <windows.h>
 #include <imm.h>
 
+#include <new>
 #include <vector>
 
+#include "base/stop_texts.h"
 #include "commonlist/win32/Form3.h"
 #include "form_fixture.h"
 #include "memo/win32/Form2.h"
 #include "platform/control_ids.h"
+#include "platform/win32/text.h"
 #include "platform/win32/window.h"
 #include "shell/commands.h"
 #include "shell/win32/MainWndProc.h"
@@ -43,6 +46,30 @@ class Conventions : public MainFormTest {
     return *Form3::Current();
   }
 };
+
+// A window whose handler fails the way running out of memory does.
+class FailingWindow : public win::Window {
+ public:
+  const wchar_t* FormName() const override { return L"FailingTest"; }
+  bool Create() { return CreateTopLevel(0, WS_OVERLAPPEDWINDOW, L"", 0, 0, 100, 100, nullptr); }
+
+ protected:
+  LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override {
+    if (msg == WM_APP) throw std::bad_alloc();
+    return DefaultProc(msg, wParam, lParam);
+  }
+};
+
+TEST_F(Conventions, AFailingHandlerStopsItsActionAndTellsTheUser) {
+  FailingWindow window;
+  ASSERT_TRUE(window.Create());
+  EXPECT_EQ(SendMessageW(window.hwnd(), WM_APP, 0, 0), 0);
+  EXPECT_EQ(SendMessageW(window.hwnd(), WM_APP, 0, 0), 0);
+  ASSERT_EQ(boxes_.size(), 2u);
+  EXPECT_EQ(boxes_[0].text, win::Wide(kStoppedActionPrompt));
+  EXPECT_EQ(boxes_[0].title, win::Wide(kStopTitle));
+  DestroyWindow(window.hwnd());
+}
 
 TEST_F(Conventions, TabOrderStartsWhereDesigned) {
   Form1& main = LoadForm();

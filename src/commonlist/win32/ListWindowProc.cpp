@@ -8,6 +8,7 @@
 
 #include "commonlist/common_list.h"
 #include "commonlist/win32/Form3.h"
+#include "platform/win32/guard.h"
 #include "platform/win32/handles.h"
 #include "platform/win32/keyboard.h"
 #include "platform/win32/text.h"
@@ -89,7 +90,9 @@ std::vector<std::wstring> DroppedFiles(HDROP drop) {
 
 }  // namespace
 
-LRESULT CALLBACK ListWindowProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam) {
+namespace {
+
+LRESULT HandleListMessage(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam) {
   WNDPROC previous = lpPrevListProc;
   Form3* form = Form3::Current();
   if (form && form->List1 == hWnd) {
@@ -119,6 +122,12 @@ LRESULT CALLBACK ListWindowProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lPar
     }
   }
   return previous ? CallWindowProcW(previous, hWnd, uMsg, wParam, lParam) : DefWindowProcW(hWnd, uMsg, wParam, lParam);
+}
+
+}  // namespace
+
+LRESULT CALLBACK ListWindowProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam) {
+  return win::Guarded([&] { return HandleListMessage(hWnd, uMsg, wParam, lParam); });
 }
 
 void InstallListWindowProc(HWND list) {

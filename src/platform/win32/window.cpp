@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "platform/win32/guard.h"
+
 namespace mekuri::win {
 namespace {
 
@@ -123,7 +125,7 @@ LRESULT CALLBACK Window::StaticProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM l
   if (!self) return DefWindowProcW(hwnd, msg, wParam, lParam);
   if (msg == WM_NCDESTROY) {
     SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-    LRESULT result = self->HandleMessage(msg, wParam, lParam);
+    LRESULT result = Guarded([&] { return self->HandleMessage(msg, wParam, lParam); });
     self->hwnd_ = nullptr;
     auto& loaded = LoadedList();
     loaded.erase(std::remove(loaded.begin(), loaded.end(), self), loaded.end());
@@ -131,7 +133,7 @@ LRESULT CALLBACK Window::StaticProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM l
     if (self->DeleteWhenClosed()) ClosedList().push_back(self);
     return result;
   }
-  return self->HandleMessage(msg, wParam, lParam);
+  return Guarded([&] { return self->HandleMessage(msg, wParam, lParam); });
 }
 
 std::wstring WindowClassName(const wchar_t* formName) { return std::wstring(kClassPrefix) + formName; }

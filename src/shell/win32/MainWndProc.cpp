@@ -4,6 +4,7 @@
 
 #include "calendar/win32/Form1.h"
 #include "platform/control_ids.h"
+#include "platform/win32/guard.h"
 #include "platform/win32/text.h"
 #include "platform/win32/tray.h"
 #include "shell/menus.h"
@@ -37,7 +38,9 @@ void InstallMainWindowProcedure(Form1& form) {
   TaskbarCreated();
 }
 
-LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+namespace {
+
+LRESULT HandleMainMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   Form1* form = Module1::MainForm();
   const WNDPROC previous = Module1::lPrevWndProc;
   auto pass = [&] { return CallWindowProcW(previous, hwnd, msg, wParam, lParam); };
@@ -116,6 +119,12 @@ LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) 
       }
       return pass();
   }
+}
+
+}  // namespace
+
+LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  return win::Guarded([&] { return HandleMainMessage(hwnd, msg, wParam, lParam); });
 }
 
 void FillTrayRecord(Form1& form) {
