@@ -24,4 +24,12 @@ inline constexpr std::u16string_view kWriteFailedPrompt =
 inline constexpr std::u16string_view kDeleteFailedPrompt =
     u"メモファイルに書き込めませんでした。\r\nメモは削除されていません。";
 
+// Opening all memos stopped short (exclamation icon, title "処理中断"): why,
+// then how many memos stayed closed (kNotOpenedLead, the number, the tail).
+inline constexpr std::u16string_view kWindowLimitLead = u"メモ ウィンドウは一度に ";
+inline constexpr std::u16string_view kWindowLimitMiddle = u" 個までしか開けません。";
+inline constexpr std::u16string_view kNoMoreWindowsLead = u"メモ ウィンドウをこれ以上開けません。";
+inline constexpr std::u16string_view kNotOpenedLead = u"\r\n開いていないメモが ";
+inline constexpr std::u16string_view kNotOpenedTail = u" 件あります。";
+
 }  // namespace mekuri
