@@ -26,7 +26,12 @@ DropCheck CheckDrop(size_t count, size_t files, size_t room) {
 
 std::u16string DroppedItemText(std::u16string_view path) {
   if (path.size() <= kCommonMaxChars) return std::u16string(path);
-  return std::u16string(path.substr(0, kCommonMaxChars - 3)) + u"...";
+  size_t keep = kCommonMaxChars - 3;
+  // A character beyond the basic plane is two units; it goes whole or not at all.
+  const bool splitsPair = path[keep - 1] >= 0xD800 && path[keep - 1] <= 0xDBFF && path[keep] >= 0xDC00 &&
+                          path[keep] <= 0xDFFF;
+  if (splitsPair) --keep;
+  return std::u16string(path.substr(0, keep)) + u"...";
 }
 
 std::vector<ListMenuEntry> ListMenuEntries(size_t count, bool selected) {

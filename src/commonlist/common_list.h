@@ -47,7 +47,7 @@ AddStep DecideAdd(bool addEnabled, std::u16string_view text, std::u16string_view
 enum class DropCheck { Accept, TooManyFiles, ListFull };
 DropCheck CheckDrop(size_t count, size_t files, size_t room = kCommonMaxItems);
 // A dropped file's path as a list text: longer than 100 units, its first 97
-// and "...".
+// (96 when the 97th begins a surrogate pair) and "...".
 std::u16string DroppedItemText(std::u16string_view path);
 
 // One entry of the pop-up menu; id 0 is a separator.

@@ -35,4 +35,12 @@ inline constexpr std::u16string_view kUnreadableSavePrompt =
 inline constexpr std::u16string_view kConfirmUnreadableDelete =
     u" のメモは読み取れません。\r\n削除すると元に戻せません。削除しますか？";
 
+// Opening all memos stopped short (exclamation icon, title "処理中断"): why,
+// then how many memos stayed closed (kNotOpenedLead, the number, the tail).
+inline constexpr std::u16string_view kWindowLimitLead = u"メモ ウィンドウは一度に ";
+inline constexpr std::u16string_view kWindowLimitMiddle = u" 個までしか開けません。";
+inline constexpr std::u16string_view kNoMoreWindowsLead = u"メモ ウィンドウをこれ以上開けません。";
+inline constexpr std::u16string_view kNotOpenedLead = u"\r\n開いていないメモが ";
+inline constexpr std::u16string_view kNotOpenedTail = u" 件あります。";
+
 }  // namespace mekuri

@@ -168,12 +168,20 @@ TEST(CommonListRules, DropsAreLimitedAndLongPathsCut) {
   EXPECT_EQ(CheckDrop(100, 0), DropCheck::Accept);
   EXPECT_EQ(CheckDrop(90, 10, 99), DropCheck::ListFull) << "values kept unread take room";
 
-  const std::u16string path150 = u"C:\\" + std::u16string(147, u'あ');
-  const std::u16string cut = DroppedItemText(path150);
-  EXPECT_EQ(cut.size(), 100u);
-  EXPECT_EQ(cut, path150.substr(0, 97) + u"...");
-  const std::u16string path100(100, u'x');
-  EXPECT_EQ(DroppedItemText(path100), path100);
+  // Cut at 97 units and "...", never between the two halves of a character
+  // beyond the basic plane (U+20BB7 here).
+  const std::u16string pair = u"\U00020BB7";
+  const std::u16string x96(96, u'x'), x95(95, u'x');
+  const struct {
+    std::u16string path, item;
+  } cases[] = {
+      {u"C:\\" + std::u16string(147, u'あ'), u"C:\\" + std::u16string(94, u'あ') + u"..."},
+      {std::u16string(100, u'x'), std::u16string(100, u'x')},
+      {x96 + pair + u"tail", x96 + u"..."},
+      {x95 + pair + u"tail", x95 + pair + u"..."},
+      {std::u16string(98, u'x') + pair, std::u16string(98, u'x') + pair},
+  };
+  for (const auto& c : cases) EXPECT_EQ(DroppedItemText(c.path), c.item) << c.path.size();
 }
 
 TEST(CommonListRules, MenuEntriesDependOnTheList) {

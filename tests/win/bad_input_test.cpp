@@ -282,10 +282,16 @@ TEST_F(BadFolder, HundredYearsOfMemosStartSavePurgeAndOpenAllStopsCleanly) {
   EXPECT_FALSE(Underlined(kBefore - 5));
   memo->Command2_Click();
 
+  const size_t stored = AllMemoDates(ReadFileBytes(Module1::strDatFile)).size();
   SendMessageW(form_->hwnd(), WM_COMMAND, kCmdOpenAllMemos, 0);
   const double openAll = lap();
   const auto memos = LoadedMemoWindows();
   ASSERT_EQ(memos.size(), Form1::kMaxMemoWindows) << "stops short of running out of windows";
+  ASSERT_EQ(boxes_.size(), 1u) << "the user learns that memos stayed closed";
+  const std::wstring closed = std::to_wstring(stored - Form1::kMaxMemoWindows);
+  EXPECT_EQ(boxes_[0].text,
+            L"メモ ウィンドウは一度に 500 個までしか開けません。\r\n開いていないメモが " + closed + L" 件あります。");
+  EXPECT_EQ(boxes_[0].title, L"処理中断");
   EXPECT_EQ(Text(memos.front()->hwnd()), L"Memo - 2004/09/10");
   EXPECT_EQ(Text(memos.back()->Text1), L"毎日");
   SendMessageW(form_->hwnd(), WM_COMMAND, kCmdCloseAllButMain, 0);

@@ -2,6 +2,7 @@
 // add rules, the buttons, the pop-up menu, the keys, sorting, bulk deletion
 // and dropped files.
 #include <windows.h>
+#include <commctrl.h>
 #include <shlobj.h>
 
 #include <algorithm>
@@ -89,8 +90,9 @@ class CommonWindow : public MainFormTest {
     SendMessageW(f.List1, WM_DROPFILES, reinterpret_cast<WPARAM>(memory), 0);
   }
   bool shellInstalled_ = false;
-  // The pop-up menu's items, read from the real tracked menu.
-  std::vector<std::wstring> MenuOf(const Form3& f) {
+  // The pop-up menu's items, read from the real tracked menu that `open`
+  // brings up (by default the list's WM_CONTEXTMENU at a point).
+  std::vector<std::wstring> MenuOf(const Form3& f, const std::function<void()>& open = nullptr) {
     static std::vector<std::wstring> seen;
     seen.clear();
     SetTimer(f.hwnd(), 77, 100, [](HWND h, UINT, UINT_PTR id, DWORD) {
@@ -104,9 +106,14 @@ class CommonWindow : public MainFormTest {
       }
       EndMenu();
     });
-    RECT rc{};
-    GetWindowRect(f.List1, &rc);
-    SendMessageW(f.List1, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(f.List1), MAKELPARAM(rc.left + 30, rc.bottom - 10));
+    if (open) {
+      open();
+    } else {
+      RECT rc{};
+      GetWindowRect(f.List1, &rc);
+      SendMessageW(f.List1, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(f.List1),
+                   MAKELPARAM(rc.left + 30, rc.bottom - 10));
+    }
     win::PumpMessages();
     return seen;
   }
@@ -209,6 +216,48 @@ TEST_F(CommonWindow, MenuEntriesFollowTheListAndReachTheList) {
   EXPECT_EQ(Items(f), (std::vector<std::wstring>{L"C:\\c.txt", L"C:\\b.txt", L"C:\\A.txt"}));
   SendMessageW(f.List1, WM_COMMAND, kListClose, 0);
   EXPECT_EQ(Form3::Current(), nullptr);
+}
+
+TEST_F(CommonWindow, RightButtonAndMenuKeysOpenTheMenuAndKeepSelectionAndText) {
+  LoadForm();
+  Store({{0, u"a"}, {1, u"b"}, {2, u"c"}});
+  Form3& f = Open();
+  SetForegroundWindow(f.hwnd());
+  RECT item{LVIR_BOUNDS};
+  SendMessageW(f.List1, LVM_GETITEMRECT, 2, reinterpret_cast<LPARAM>(&item));
+  POINT at{(item.left + item.right) / 2, (item.top + item.bottom) / 2};
+  ClientToScreen(f.List1, &at);
+  const struct {
+    const char* how;
+    std::function<void()> open;
+  } ways[] = {
+      {"right button on another item",
+       [&] {
+         SetCursorPos(at.x, at.y);
+         INPUT clicks[2]{};
+         clicks[0].type = clicks[1].type = INPUT_MOUSE;
+         clicks[0].mi.dwFlags = MOUSEEVENTF_RIGHTDOWN;
+         clicks[1].mi.dwFlags = MOUSEEVENTF_RIGHTUP;
+         SendInput(2, clicks, sizeof(INPUT));
+         for (int i = 0; i < 20; ++i, Sleep(5)) win::PumpMessages();
+       }},
+      {"Shift+F10", [&] {
+         SetFocus(f.List1);
+         SendKeys({{VK_SHIFT, false}, {VK_F10, false}, {VK_F10, true}, {VK_SHIFT, true}});
+       }},
+      {"menu key", [&] {
+         SetFocus(f.List1);
+         SendKeys({{VK_APPS, false}, {VK_APPS, true}});
+       }},
+  };
+  for (const auto& way : ways) {
+    f.SetListIndex(0);
+    SetFocus(f.Text1);
+    SetBox(f.Text1, L"書きかけ");
+    EXPECT_EQ(MenuOf(f, way.open).size(), 13u) << way.how << ": the menu of a selected item";
+    EXPECT_EQ(f.ListIndex(), 0) << way.how;
+    EXPECT_EQ(Text(f.Text1), L"書きかけ") << way.how;
+  }
 }
 
 TEST_F(CommonWindow, ChecksSortAndBulkDeletion) {

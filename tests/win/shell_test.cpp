@@ -2,6 +2,8 @@
 // the command bus, the mouse shortcuts, the exit and the three timers.
 #include <windows.h>
 
+#include <filesystem>
+#include <utility>
 #include <vector>
 
 #include "commonlist/win32/Form3.h"
@@ -233,11 +235,60 @@ TEST_F(Resident, CloseCommandsWhileTheDateDialogWaitsOpenNoMemo) {
   EXPECT_FALSE(IsWindowVisible(f.hwnd())) << "only the tray icon is left";
 }
 
-TEST_F(Resident, ReadmeStartsTheLauncherMinimisedWithTheQuotedPath) {
+TEST_F(Resident, ReadmeStartsTheLauncherMinimisedByItsFullPathOnly) {
   Form1& f = Start();
-  SendMessageW(f.hwnd(), WM_COMMAND, kCmdReadme, 0);
-  ASSERT_EQ(started_.size(), 1u);
-  EXPECT_EQ(started_[0], L"ShellExecute.exe \"" + Module1::strAppPath + L"読んで☆.txt\"|2");
+  const std::filesystem::path app = folder_ / L"めくり ノート";
+  std::filesystem::create_directories(app);
+  Module1::PrepareModule(app.wstring(), L"tester");
+  const std::wstring readme = L" \"" + Module1::strAppPath + L"読んで☆.txt\"|2";
+  const struct {
+    bool inApp, inParent;
+    std::wstring started;
+  } cases[] = {
+      {true, true, L"\"" + (app / L"ShellExecute.exe").wstring() + L"\"" + readme},
+      {false, true, L"\"" + (folder_ / L"ShellExecute.exe").wstring() + L"\"" + readme},
+      {false, false, L"<nothing>"},  // never looked up along PATH
+  };
+  for (const auto& c : cases) {
+    for (const auto& [here, folder] : {std::pair{c.inApp, app}, std::pair{c.inParent, folder_}}) {
+      if (here) {
+        WriteFileBytes(folder / L"ShellExecute.exe", "MZ");
+      } else {
+        DeleteFileW((folder / L"ShellExecute.exe").c_str());
+      }
+    }
+    started_.clear();
+    SendMessageW(f.hwnd(), WM_COMMAND, kCmdReadme, 0);
+    EXPECT_EQ(started_.empty() ? L"<nothing>" : started_[0], c.started);
+  }
+  EXPECT_TRUE(boxes_.empty()) << "a missing launcher gives no message";
+}
+
+TEST_F(Resident, AfterThePathStepLibrariesLoadOnlyFromTheSystemFolderOrAFullPath) {
+  // A library of that name in the current folder and in its parent, where
+  // the "..\" entry points.
+  const std::filesystem::path current = folder_ / L"current";
+  std::filesystem::create_directories(current);
+  for (const auto& folder : {current, folder_}) {
+    CopyFileW((DistFolder() / L"QzlCmn.dll").c_str(), (folder / L"mekuri-probe.dll").c_str(), FALSE);
+  }
+  const std::filesystem::path before = std::filesystem::current_path();
+  std::wstring path(GetEnvironmentVariableW(L"PATH", nullptr, 0), L'\0');
+  path.resize(GetEnvironmentVariableW(L"PATH", path.data(), static_cast<DWORD>(path.size())));
+  std::filesystem::current_path(current);
+  Module1::PrependParentToPath();
+  HMODULE byName = LoadLibraryW(L"mekuri-probe.dll");
+  HMODULE systemLibrary = LoadLibraryW(L"version.dll");
+  const std::wstring full = (current / L"mekuri-probe.dll").wstring();
+  HMODULE byPath = LoadLibraryExW(full.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+  std::filesystem::current_path(before);
+  SetEnvironmentVariableW(L"PATH", path.c_str());
+  EXPECT_EQ(byName, nullptr) << "found outside the system folder";
+  EXPECT_NE(systemLibrary, nullptr);
+  EXPECT_NE(byPath, nullptr) << "the cipher library's full-path load";
+  for (HMODULE m : {byName, systemLibrary, byPath}) {
+    if (m) FreeLibrary(m);
+  }
 }
 
 TEST_F(Resident, SwitchCommandsInvertOnlyTheirSwitch) {

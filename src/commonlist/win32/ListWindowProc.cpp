@@ -97,7 +97,20 @@ LRESULT HandleListMessage(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam) {
   Form3* form = Form3::Current();
   if (form && form->List1 == hWnd) {
     switch (uMsg) {
-      // The list control turns a right click (and the menu key) into this.
+      // The list control's own right-button handling would select the item
+      // under the mouse, and the selection copies it over the text being
+      // typed; the right button only opens the menu, which acts on the
+      // item already selected.
+      case WM_RBUTTONDOWN:
+      case WM_RBUTTONDBLCLK:
+        return 0;
+      case WM_RBUTTONUP: {
+        POINT pt{};
+        GetCursorPos(&pt);
+        ShowListMenu(hWnd, *form, pt);
+        return 0;
+      }
+      // Shift+F10 and the menu key.
       case WM_CONTEXTMENU:
         ShowListMenu(hWnd, *form, MenuPoint(hWnd, lParam));
         return 0;

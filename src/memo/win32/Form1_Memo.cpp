@@ -3,8 +3,11 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <set>
+#include <string>
 
 #include "calendar/win32/Form1.h"
+#include "calendar/calendar_texts.h"
 #include "memo/memo_store.h"
 #include "memo/memo_texts.h"
 #include "memo/win32/Form2.h"
@@ -12,6 +15,7 @@
 #include "platform/win32/cipher_library.h"
 #include "platform/win32/clock.h"
 #include "platform/win32/placement.h"
+#include "platform/win32/message_box.h"
 #include "platform/win32/text.h"
 #include "startup/win32/Module1.h"
 
@@ -95,12 +99,28 @@ void Form1::OpenAllMemo() {
   for (Date date : dates) {
     SendMessageW(List1, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(win::WideAscii(MemoKey(date)).c_str()));
   }
+  std::wstring stop;
   for (Date date : dates) {
     const bool alreadyOpen = FindWindowW(L"Mekurinote.Form2", MemoCaption(date).c_str()) != nullptr;
     // When no more windows can be created, the rest stay closed.
-    if (!alreadyOpen && LoadedMemoWindows().size() >= kMaxMemoWindows) break;
-    if (!OpenMemoWindow(date, false) && !alreadyOpen) break;
+    if (!alreadyOpen && LoadedMemoWindows().size() >= kMaxMemoWindows) {
+      stop = win::Wide(kWindowLimitLead) + std::to_wstring(kMaxMemoWindows) + win::Wide(kWindowLimitMiddle);
+      break;
+    }
+    if (!OpenMemoWindow(date, false) && !alreadyOpen) {
+      stop = win::Wide(kNoMoreWindowsLead);
+      break;
+    }
   }
+  if (stop.empty()) return;
+  // The user is told how many stayed closed, counted by caption.
+  std::set<std::wstring> open;
+  for (Form2* memo : LoadedMemoWindows()) open.insert(win::GetText(memo->hwnd()));
+  const auto closed = std::count_if(dates.begin(), dates.end(),
+                                    [&open](Date date) { return !open.count(MemoCaption(date)); });
+  win::ShowMessageBox(IsWindowVisible(hwnd()) ? hwnd() : nullptr,
+                      stop + win::Wide(kNotOpenedLead) + std::to_wstring(closed) + win::Wide(kNotOpenedTail),
+                      win::Wide(kStopTitle), MB_OK | MB_ICONEXCLAMATION);
 }
 
 }  // namespace mekuri

@@ -8,15 +8,17 @@ std::function<bool(const std::wstring&, WORD)>& TestHandler() {
 }
 }  // namespace
 
-bool StartProcess(const std::wstring& commandLine, WORD showWindow) {
+bool StartProcess(const std::filesystem::path& program, const std::wstring& arguments, WORD showWindow) {
+  std::wstring commandLine = L"\"" + program.wstring() + L"\" " + arguments;
   if (auto& handler = TestHandler()) return handler(commandLine, showWindow);
   STARTUPINFOW si{};
   si.cb = sizeof(si);
   si.dwFlags = STARTF_USESHOWWINDOW;
   si.wShowWindow = showWindow;
   PROCESS_INFORMATION pi{};
-  std::wstring mutableLine = commandLine;  // CreateProcessW may write to it
-  if (!CreateProcessW(nullptr, mutableLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+  // The program's own name is given, so CreateProcessW searches nothing; it
+  // may write to the command line.
+  if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
     return false;
   }
   CloseHandle(pi.hThread);

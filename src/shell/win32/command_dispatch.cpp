@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <vector>
 
 #include "about/win32/FormVer.h"
@@ -59,9 +60,16 @@ void DateCommand(Form1& form) {
   fDateCommandBusy = false;
 }
 
+// The launcher beside the program, or in the folder above it (where the
+// "..\" entry of PATH points); a missing launcher gives no message.
 void OpenReadme() {
-  const std::wstring line = win::Wide(kLauncher) + L" \"" + Module1::strAppPath + win::Wide(kReadmeFile) + L"\"";
-  win::StartProcess(line, SW_SHOWMINIMIZED);
+  const std::filesystem::path folder = std::filesystem::path(Module1::strAppPath).parent_path();
+  const std::wstring name = win::Wide(kLauncher);
+  for (const std::filesystem::path& launcher : {folder / name, folder.parent_path() / name}) {
+    if (GetFileAttributesW(launcher.c_str()) == INVALID_FILE_ATTRIBUTES) continue;
+    win::StartProcess(launcher, L"\"" + Module1::strAppPath + win::Wide(kReadmeFile) + L"\"", SW_SHOWMINIMIZED);
+    return;
+  }
 }
 
 }  // namespace

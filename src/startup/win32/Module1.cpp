@@ -77,6 +77,11 @@ std::wstring UserName() {
 Form1* MainForm() { return MainFormSlot().get(); }
 
 void PrependParentToPath() {
+  // A relative PATH entry follows the current folder wherever it is, so no
+  // library is ever looked up along PATH or in the current folder: system
+  // libraries come from the system folder only, the cipher library by its
+  // full path.
+  SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
   // The buffer grows to whatever length PATH has, so a long PATH is kept whole.
   std::wstring old;
   DWORD need = GetEnvironmentVariableW(L"PATH", nullptr, 0);
@@ -137,10 +142,10 @@ void UnloadMainForm() { MainFormSlot().reset(); }
 bool SetMemoMark(Date d) { return MemoPresent(strDatFile, d); }
 
 int Main() {
+  PrependParentToPath();  // first: it also fixes where libraries come from
   INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_STANDARD_CLASSES | ICC_BAR_CLASSES | ICC_WIN95_CLASSES};
   InitCommonControlsEx(&icc);
 
-  PrependParentToPath();
   PrepareModule(ProgramFolder(), UserName());
   // Held until the main window is gone and the settings are written.
   InstanceMutex claim;

@@ -61,7 +61,8 @@ Form1* MainForm();
 // table and switches. `appPath` is the program's folder.
 void PrepareModule(const std::wstring& appPath, const std::wstring& userName);
 
-// "..\;" in front of the process's PATH, for this process and its children.
+// "..\;" in front of the process's PATH, for this process and its children;
+// from then on libraries load only from the system folder or a full path.
 void PrependParentToPath();
 
 // The single-instance rule. When the running copy's main window (its class
