@@ -74,8 +74,13 @@ ReplaceResult ReplaceWhole(const std::filesystem::path& file, std::string_view b
 
 // Writes bytes over the file's own content and cuts it to their length;
 // finish false stops right after the bytes (tests: a process dying there).
-bool RewriteInPlace(const std::filesystem::path& file, std::string_view bytes, bool durable,
-                    bool finish = true);
+enum class Rewritten {
+  kDone,
+  kUntouched,  // the file could not be opened for writing
+  kTorn,       // the write stopped part of the way
+};
+Rewritten RewriteInPlace(const std::filesystem::path& file, std::string_view bytes, bool durable,
+                         bool finish = true);
 
 // Renames from over to, replacing it; false when refused.
 bool MoveOver(const std::filesystem::path& from, const std::filesystem::path& to);

@@ -217,12 +217,13 @@ ReplaceResult ReplaceWhole(const std::filesystem::path& link, std::string_view b
   return result;
 }
 
-bool RewriteInPlace(const std::filesystem::path& file, std::string_view bytes, bool durable, bool finish) {
+Rewritten RewriteInPlace(const std::filesystem::path& file, std::string_view bytes, bool durable, bool finish) {
   Fd fd(::open(Target(file).c_str(), O_WRONLY | O_CLOEXEC));
-  if (fd.get() < 0 || !WriteAll(fd.get(), bytes)) return false;
-  if (!finish) return false;
-  return ::ftruncate(fd.get(), static_cast<off_t>(bytes.size())) == 0 && (!durable || ::fsync(fd.get()) == 0) &&
-         fd.Close();
+  if (fd.get() < 0) return Rewritten::kUntouched;
+  const bool complete = WriteAll(fd.get(), bytes) && finish &&
+                        ::ftruncate(fd.get(), static_cast<off_t>(bytes.size())) == 0 &&
+                        (!durable || ::fsync(fd.get()) == 0) && fd.Close();
+  return complete ? Rewritten::kDone : Rewritten::kTorn;
 }
 
 bool MoveOver(const std::filesystem::path& from, const std::filesystem::path& to) {

@@ -258,12 +258,13 @@ ReplaceResult ReplaceWhole(const std::filesystem::path& link, std::string_view b
   return result;
 }
 
-bool RewriteInPlace(const std::filesystem::path& file, std::string_view bytes, bool durable, bool finish) {
+Rewritten RewriteInPlace(const std::filesystem::path& file, std::string_view bytes, bool durable, bool finish) {
   Handle target(CreateFileW(file.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                             nullptr, OPEN_EXISTING, 0, nullptr));
-  if (!target.ok() || !WriteAll(target.get(), bytes) || !finish) return false;
-  const bool complete = SetEndOfFile(target.get()) && (!durable || FlushFileBuffers(target.get()));
-  return target.Close() && complete;
+  if (!target.ok()) return Rewritten::kUntouched;
+  const bool complete = WriteAll(target.get(), bytes) && finish && SetEndOfFile(target.get()) &&
+                        (!durable || FlushFileBuffers(target.get()));
+  return target.Close() && complete ? Rewritten::kDone : Rewritten::kTorn;
 }
 
 bool MoveOver(const std::filesystem::path& from, const std::filesystem::path& to) {

@@ -18,7 +18,7 @@ bool RestoreFromCopy(const std::filesystem::path& file, bool durable) {
   // The file is still held open by another program: write the copy into it.
   FileContent content;
   if (ReadWholeFile(copy, content, false) != Presence::kFile) return false;
-  return RewriteInPlace(file, content.bytes, durable) && RemoveFile(copy);
+  return RewriteInPlace(file, content.bytes, durable) == Rewritten::kDone && RemoveFile(copy);
 }
 
 ReplaceResult PutInPlace(const std::filesystem::path& file, std::string_view bytes, const ReplaceOptions& options) {
@@ -31,7 +31,8 @@ ReplaceResult PutInPlace(const std::filesystem::path& file, std::string_view byt
       return result;
     case Replaced::kNoNewFile:
       // No copy can be kept here, as with the platform's own functions.
-      result.outcome = RewriteInPlace(file, written, options.durable, !cut) ? Replaced::kDone : Replaced::kFailed;
+      result.outcome =
+          RewriteInPlace(file, written, options.durable, !cut) == Rewritten::kDone ? Replaced::kDone : Replaced::kFailed;
       return result;
     case Replaced::kRefused:
       break;
@@ -42,9 +43,17 @@ ReplaceResult PutInPlace(const std::filesystem::path& file, std::string_view byt
     RemoveFile(result.temp);  // the file is untouched
     return result;
   }
-  // Whatever stops the rewrite, the copy stays until it is complete, and the
-  // next reader or writer puts it back.
-  if (!RewriteInPlace(file, written, options.durable, !cut)) return result;
+  // Once the file is touched, the copy stays until the rewrite is complete;
+  // whatever stops it, the next reader or writer puts the copy back.
+  switch (RewriteInPlace(file, written, options.durable, !cut)) {
+    case Rewritten::kUntouched:
+      RemoveFile(copy);
+      return result;
+    case Rewritten::kTorn:
+      return result;
+    case Rewritten::kDone:
+      break;
+  }
   RemoveFile(copy);
   result.outcome = Replaced::kDone;
   return result;
