@@ -41,9 +41,14 @@ driver visible "$memo" >/dev/null && driver visible "$today_memo" >/dev/null \
   || fail "Shift+Esc or Ctrl+Esc closed a memo window with unsaved text"
 [ "$(driver text "$memo" 101)" = "e2e memo" ] || fail "text after Shift+Esc, Ctrl+Esc: '$(driver text "$memo" 101)'"
 # Ctrl+Esc is the system's own Start-menu key, which may take the focus away,
-# as on Windows; the user clicks back into the memo before saving.
-xdotool mousemove "$tx" "$ty" click 1
-sleep 0.3
+# as on Windows; the user clicks back into the memo, as often as it takes,
+# before saving.
+for _ in 1 2 3 4 5; do
+  xdotool mousemove "$tx" "$ty" click 1
+  sleep 0.5
+  driver focused "$memo" 101 && break
+done
+driver focused "$memo" 101 || fail "clicking into the memo did not give it the keyboard"
 xdotool key --delay 80 ctrl+s
 eventually 5 grep -q "^$(date +%Y/%m)/$day=" "$app/Mekurinote_"*.dat || fail "Ctrl+S wrote no memo"
 ! grep -q "e2e memo" "$app/Mekurinote_"*.dat || fail "the memo is stored in clear text"

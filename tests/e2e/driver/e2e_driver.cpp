@@ -12,6 +12,7 @@
 //   e2e_driver point CAPTION ID      print the screen "x y" of the centre of child ID
 //   e2e_driver lock FILE MS          hold FILE open with no sharing for MS, as another program may
 //   e2e_driver crect CAPTION ID      print the screen "left top right bottom" of child ID
+//   e2e_driver focused CAPTION ID    exit 0 when child ID has the keyboard focus
 //   (CAPTION may be "class:NAME" to find a window by its class)
 //   e2e_driver popup -               print "left top right bottom" of the open pop-up menu
 //   e2e_driver find CAPTION TEXT FIRST LAST   print the first child ID in FIRST..LAST whose text is TEXT
@@ -136,6 +137,11 @@ int wmain(int argc, wchar_t** argv) {
     GetWindowRect(child, &rc);
     std::printf("%ld %ld\n", (rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2);
     return 0;
+  }
+  if (cmd == L"focused" && argc > 3) {
+    GUITHREADINFO info{sizeof info};
+    if (!GetGUIThreadInfo(GetWindowThreadProcessId(w, nullptr), &info)) return 1;
+    return info.hwndFocus && info.hwndFocus == GetDlgItem(w, _wtoi(argv[3])) ? 0 : 1;
   }
   if (cmd == L"find" && argc > 5) {
     for (int id = _wtoi(argv[4]); id <= _wtoi(argv[5]); ++id) {
