@@ -266,7 +266,7 @@ CommonFigures RunCommon(const fs::path& root, const CipherLibrary& cipher, int m
   if (!form) return c;
   std::vector<double> closes;
   for (int i = 0; i < 5; ++i) {
-    Form3* common = Form3::ShowCommon();
+    Form3* common = Form3::Open();
     win::PumpMessages();
     if (!common) break;
     c.items = common->ListCount();

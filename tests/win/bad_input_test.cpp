@@ -181,7 +181,7 @@ TEST_F(BadFolder, LockedFilesReportEveryLostWriteALockedFolderIsWrittenInPlace) 
     WriteFileBytes(Module1::strIniFile, "[Mekurinote]\r\nStartX=1200\r\n");
     WriteFileBytes(Module1::strDatFile, "[Mekurinote]\r\n" + Line(kBefore - 9, u"過去") + Line(kBefore, u"前"));
     Restart();
-    Form3::ShowCommon();
+    Form3::Open();
     Form3* common = Form3::Current();
     ASSERT_NE(common, nullptr);
     SetFocus(common->Text1);
@@ -207,7 +207,7 @@ TEST_F(BadFolder, LockedFilesReportEveryLostWriteALockedFolderIsWrittenInPlace) 
       EXPECT_EQ(Text(memo->Text1), L"失われない");
       EXPECT_EQ(memo->strFirstText, u"前");
       SendMessageW(form_->hwnd(), WM_COMMAND, kCmdDeletePastMemos, 0);
-      Form3::ShowCommon();
+      Form3::Open();
       common = Form3::Current();
       ASSERT_EQ(common->ListCount(), 1);
       common->SetListIndex(0);

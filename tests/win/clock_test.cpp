@@ -105,7 +105,7 @@ TEST_F(Clock, AnOpenDateDialogIsCancelledBeforeTheWindowOpens) {
     KillTimer(Module1::MainForm()->hwnd(), id);
     Module1::MainForm()->Timer3_Timer();
   });
-  Form4::ShowModal(form_->hwnd());  // returns once the clock cancels it
+  Form4::Open(form_->hwnd());  // returns once the clock cancels it
   EXPECT_EQ(Form4::Current(), nullptr);
   EXPECT_EQ(Count(L"FormJihou"), 1);
 }

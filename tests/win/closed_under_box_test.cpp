@@ -125,7 +125,7 @@ TEST_P(ClosedUnderBox, LeavesNoFreedWindowAndNoLostItem) {
   // One item stored before, one added since: both must be stored at the end.
   const std::vector<std::u16string> items{u"stored", u"added"};
   ASSERT_EQ(SaveCommonList(datFile, win::Cipher(Module1::strAppPath), {items[0]}), SaveResult::Saved);
-  Form3& list = *Form3::ShowCommon();
+  Form3& list = *Form3::Open();
   list.fTextEntered = true;
   SetWindowTextW(list.Text1, L"added");
   list.Command1_Click();

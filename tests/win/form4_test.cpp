@@ -28,7 +28,7 @@ class DateDialog : public MainFormTest {
     leftOpen_ = false;
     running_ = this;
     const UINT_PTR timer = SetTimer(nullptr, 0, 10, Tick);
-    const Date picked = Form4::ShowModal(form_->hwnd());
+    const Date picked = Form4::Open(form_->hwnd());
     KillTimer(nullptr, timer);
     running_ = nullptr;
     return picked;
@@ -137,11 +137,11 @@ TEST_F(DateDialog, EachWayOfClosingHandsBackItsDate) {
 
 TEST_F(DateDialog, ATimerCancelsTheWaitAndEveryWindowComesBack) {
   LoadForm(2004, 9, 5);
-  Form2* memo = Form2::Load();
+  Form2* memo = Form2::Open();
   ASSERT_NE(memo, nullptr);
   const Date picked = Show({[this, memo](Form4& d) {
     EXPECT_FALSE(IsWindowEnabled(memo->hwnd()));
-    EXPECT_EQ(Form4::ShowModal(form_->hwnd()), kCancelDate) << "a second dialog does not open";
+    EXPECT_EQ(Form4::Open(form_->hwnd()), kCancelDate) << "a second dialog does not open";
     EXPECT_EQ(Form4::Current(), &d);
     Form4::Current()->Command2_Click();
   }});

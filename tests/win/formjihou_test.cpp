@@ -25,7 +25,7 @@ class TimeSignalWindow : public MainFormTest {
       at.minute = 30;
       return at;
     });
-    FormJihou* jihou = FormJihou::Show();
+    FormJihou* jihou = FormJihou::Open();
     EXPECT_NE(jihou, nullptr);
     PumpJihou();
     return jihou;

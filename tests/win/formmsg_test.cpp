@@ -19,7 +19,7 @@ class MessageWindow : public MainFormTest {
     return count;
   }
   static FormMsg* Open(const std::u16string& time, const std::u16string& text) {
-    FormMsg* msg = FormMsg::Create(time, text);
+    FormMsg* msg = FormMsg::Open(time, text);
     if (!msg) return nullptr;
     msg->Show();
     win::PumpMessages();

@@ -16,7 +16,7 @@ namespace {
 class TodayNotice : public MainFormTest {
  protected:
   FormToday* Open() {
-    FormToday* notice = FormToday::Load();
+    FormToday* notice = FormToday::Open();
     EXPECT_NE(notice, nullptr);
     if (!notice) return nullptr;
     EXPECT_FALSE(IsWindowVisible(notice->hwnd())) << "loaded hidden";

@@ -27,7 +27,7 @@ class VersionWindow : public MainFormTest {
 TEST_F(VersionWindow, ShowsItsTextsCentredOnTheMainWindow) {
   Form1& main = LoadForm();
   PlaceMain(main, 400);
-  FormVer* ver = FormVer::ShowVersion(main.hwnd());
+  FormVer* ver = FormVer::Open(main.hwnd());
   ASSERT_NE(ver, nullptr);
   win::PumpMessages();
   EXPECT_EQ(Text(ver->hwnd()), L"バージョン情報");
@@ -66,7 +66,7 @@ TEST_F(VersionWindow, ShowsItsTextsCentredOnTheMainWindow) {
   // Beside an owner at the screen's edge it stays whole on the screen.
   ver->Unload();
   PlaceMain(main, GetSystemMetrics(SM_CXSCREEN) - 100);
-  ver = FormVer::ShowVersion(main.hwnd());
+  ver = FormVer::Open(main.hwnd());
   ASSERT_NE(ver, nullptr);
   GetWindowRect(ver->hwnd(), &self);
   EXPECT_LE(self.right, GetSystemMetrics(SM_CXSCREEN));
@@ -74,11 +74,11 @@ TEST_F(VersionWindow, ShowsItsTextsCentredOnTheMainWindow) {
 
 TEST_F(VersionWindow, OpeningTwiceBringsTheSameWindowForward) {
   Form1& main = LoadForm();
-  FormVer* first = FormVer::ShowVersion(main.hwnd());
+  FormVer* first = FormVer::Open(main.hwnd());
   ASSERT_NE(first, nullptr);
   SetForegroundWindow(main.hwnd());
   win::PumpMessages();
-  EXPECT_EQ(FormVer::ShowVersion(main.hwnd()), first);
+  EXPECT_EQ(FormVer::Open(main.hwnd()), first);
   win::PumpMessages();
   EXPECT_EQ(Loaded(), 1);
   EXPECT_EQ(GetForegroundWindow(), first->hwnd());
@@ -99,7 +99,7 @@ TEST_F(VersionWindow, BackEnterEscAndTheCloseBoxUnloadIt) {
       {"close box", [](FormVer& v) { PostMessageW(v.hwnd(), WM_SYSCOMMAND, SC_CLOSE, 0); }},
   };
   for (const auto& [name, close] : ways) {
-    ASSERT_NE(FormVer::ShowVersion(main.hwnd()), nullptr) << name;
+    ASSERT_NE(FormVer::Open(main.hwnd()), nullptr) << name;
     win::PumpMessages();
     close(*FormVer::Current());
     win::PumpMessages();

@@ -4,18 +4,15 @@
 
 #include "memo/memo_texts.h"  // kCloseCaption, the close button's caption everywhere
 #include "platform/control_ids.h"
+#include "platform/win32/controls.h"
 #include "platform/win32/keyboard.h"
+#include "platform/win32/placement.h"
 #include "platform/win32/text.h"
 
 namespace mekuri {
 namespace {
 
 using win::DesignRect;
-
-// A caption bar without text, with the close box only. No WS_CLIPCHILDREN,
-// as in the program's other fixed windows.
-constexpr DWORD kFormStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
-constexpr DWORD kFormExStyle = 0;
 
 // The design in twips, 15 to a pixel at 96 DPI.
 using win::FromTwips;
@@ -33,32 +30,17 @@ using win::ShiftState;
 
 }  // namespace
 
-FormMsg* FormMsg::Create(const std::u16string& time, const std::u16string& text) {
-  auto* form = new FormMsg();
-  if (!form->Load()) {
-    delete form;
-    return nullptr;
-  }
+FormMsg* FormMsg::Open(const std::u16string& time, const std::u16string& text) {
+  // A caption bar without text, with the close box only, and the program's
+  // icon: with no caption text, it is what tells the taskbar button apart.
+  // 3780 x 2625 twips.
+  auto* form = New<FormMsg>({.clientWidth = 252, .clientHeight = 175, .icon = ProgramIcon(),
+                             .defaultId = CommandId(1), .cancelId = CommandId(1)});
+  if (!form) return nullptr;
   win::SetText(form->Label1, win::Wide(time));
   win::SetText(form->Text1, win::Wide(text));
+  win::Centre(form->hwnd(), nullptr);
   return form;
-}
-
-bool FormMsg::Load() {
-  dpi_ = win::SystemDpi();
-  const SIZE outer = win::OuterSizeForClient(kClientWidth, kClientHeight,
-                                             kFormStyle, kFormExStyle, dpi_);
-  // The program's icon: with no caption text, it is what tells the window's
-  // taskbar button apart.
-  if (!CreateTopLevel(kFormExStyle, kFormStyle, L"", CW_USEDEFAULT, CW_USEDEFAULT, outer.cx, outer.cy, nullptr,
-                      ProgramIcon())) {
-    return false;
-  }
-  dpi_ = win::WindowDpi(hwnd());
-  CreateControls();
-  Layout();
-  CentreOnScreen();
-  return true;
 }
 
 void FormMsg::CreateControls() {
@@ -72,6 +54,8 @@ void FormMsg::CreateControls() {
                            kVisible | WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL | ES_READONLY,
                            WS_EX_CLIENTEDGE, TextId(1), kText1, dpi_);
   SetWindowSubclass(Text1, TextProc, 1, reinterpret_cast<DWORD_PTR>(this));
+  // Read-only, yet the message reads on the window colour, not grey.
+  SetReadOnlyBox(Text1, COLOR_WINDOW);
   Label1 = win::CreateChild(h, WC_STATICW, L"", kVisible | SS_CENTER | SS_NOPREFIX, 0, LabelId(1), kLabel1, dpi_);
 }
 
@@ -91,14 +75,6 @@ void FormMsg::Layout() {
     win::PlaceChild(c.control, c.rect, dpi_);
     SendMessageW(c.control, WM_SETFONT, reinterpret_cast<WPARAM>(c.font), TRUE);
   }
-}
-
-void FormMsg::CentreOnScreen() {
-  RECT rc{};
-  GetWindowRect(hwnd(), &rc);
-  const int x = (GetSystemMetrics(SM_CXSCREEN) - (rc.right - rc.left)) / 2;
-  const int y = (GetSystemMetrics(SM_CYSCREEN) - (rc.bottom - rc.top)) / 2;
-  SetWindowPos(hwnd(), nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void FormMsg::Show() {
@@ -136,17 +112,6 @@ LRESULT CALLBACK FormMsg::TextProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lP
         return 0;
       }
       break;
-    case WM_GETDLGCODE: {
-      // A multi-line box asks for every key; this one cannot be typed into,
-      // so Tab, Enter and Esc stay the window's.
-      LRESULT code = DefSubclassProc(hwnd, msg, wParam, lParam);
-      const MSG* key = reinterpret_cast<const MSG*>(lParam);
-      if (key && key->message == WM_KEYDOWN &&
-          (key->wParam == VK_TAB || key->wParam == VK_RETURN || key->wParam == VK_ESCAPE)) {
-        code &= ~DLGC_WANTALLKEYS;
-      }
-      return code;
-    }
     case WM_NCDESTROY:
       RemoveWindowSubclass(hwnd, TextProc, 1);
       break;
@@ -156,42 +121,8 @@ LRESULT CALLBACK FormMsg::TextProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lP
   return DefSubclassProc(hwnd, msg, wParam, lParam);
 }
 
-LRESULT FormMsg::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
-  switch (msg) {
-    case WM_COMMAND:
-      switch (LOWORD(wParam)) {
-        case CommandId(1):
-          if (HIWORD(wParam) == BN_CLICKED) Command1_Click();
-          return 0;
-        case IDCANCEL:  // Esc: the close button is the cancel button as well
-          Command1_Click();
-          return 0;
-        default:
-          break;
-      }
-      break;
-    case DM_GETDEFID:
-      return MAKELRESULT(CommandId(1), DC_HASDEFID);
-    case WM_CTLCOLORSTATIC:
-      // Read-only, yet the message reads on the window colour, not grey.
-      if (reinterpret_cast<HWND>(lParam) == Text1) {
-        HDC dc = reinterpret_cast<HDC>(wParam);
-        SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
-        SetBkColor(dc, GetSysColor(COLOR_WINDOW));
-        return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_WINDOW));
-      }
-      break;
-    case WM_DPICHANGED:
-      dpi_ = AdoptDpi(wParam, lParam);
-      Layout();
-      return 0;
-    case WM_CLOSE:
-      Unload();
-      return 0;
-    default:
-      break;
-  }
-  return DefaultProc(msg, wParam, lParam);
+void FormMsg::OnCommand(int id, int code) {
+  if (id == CommandId(1) && code == BN_CLICKED) Command1_Click();
 }
 
 }  // namespace mekuri

@@ -6,7 +6,6 @@
 
 #include <string>
 
-#include "platform/win32/controls.h"
 #include "platform/win32/handles.h"
 #include "platform/win32/window.h"
 
@@ -14,15 +13,12 @@ namespace mekuri {
 
 class FormMsg : public win::Window {
  public:
-  static constexpr int kClientWidth = 252;   // 3780 twips
-  static constexpr int kClientHeight = 175;  // 2625 twips
-
   const wchar_t* FormName() const override { return L"FormMsg"; }
 
   // Loads a new window, hidden and centred on the screen, with the time
   // ("hh:mm") and the text filled in. It is deleted once closed.
   // nullptr if it cannot be created.
-  static FormMsg* Create(const std::u16string& time, const std::u16string& text);
+  static FormMsg* Open(const std::u16string& time, const std::u16string& text);
   // Shows the window modeless.
   void Show();
 
@@ -35,20 +31,15 @@ class FormMsg : public win::Window {
   HWND Command1 = nullptr;
 
  protected:
-  LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
-  bool DeleteWhenClosed() const override { return true; }
+  void CreateControls() override;
+  void Layout() override;
+  void OnCommand(int id, int code) override;
 
  private:
-  FormMsg() = default;
-  bool Load();
-  void CreateControls();
-  void Layout();
-  void CentreOnScreen();
   static LRESULT CALLBACK TextProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id,
                                    DWORD_PTR refData);
 
   bool eatChar_ = false;  // the character of a swallowed key is swallowed too
-  UINT dpi_ = 96;
   win::UniqueFont font_;
   win::UniqueFont fontTime_;
 };

@@ -2,23 +2,18 @@
 
 #include <commctrl.h>
 
-#include <algorithm>
 #include <iterator>
 #include <string>
 
 #include "platform/control_ids.h"
+#include "platform/win32/controls.h"
+#include "platform/win32/placement.h"
 #include "platform/win32/text.h"
 
 namespace mekuri {
 namespace {
 
 using win::DesignRect;
-
-// A fixed dialog frame: caption and close box, no icon, no minimise or
-// maximise. No WS_CLIPCHILDREN: the frames leave their insides unpainted, so
-// the form's background must show through them.
-constexpr DWORD kFormStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
-constexpr DWORD kFormExStyle = WS_EX_DLGMODALFRAME;
 
 constexpr wchar_t kCaption[] = L"バージョン情報";
 constexpr wchar_t kVersionLine[] = L"Mekurinote.exe  Ver 1.00 (2004.09.10)";
@@ -85,36 +80,24 @@ std::wstring BuildLine() {
 
 FormVer* FormVer::Current() { return static_cast<FormVer*>(FirstLoaded(L"FormVer")); }
 
-FormVer* FormVer::ShowVersion(HWND owner) {
+FormVer* FormVer::Open(HWND owner) {
   FormVer* form = Current();
   if (!form) {
-    form = new FormVer();
-    if (!form->Create(owner)) {
-      delete form;
-      return nullptr;
-    }
+    // A fixed dialog frame: caption and close box, no icon, no minimise or
+    // maximise. No WS_CLIPCHILDREN: the frames leave their insides
+    // unpainted, so the form's background must show through them.
+    // 4575 x 4050 twips; "戻る" is the default and the cancel button.
+    form = New<FormVer>({.exStyle = WS_EX_DLGMODALFRAME, .clientWidth = 305, .clientHeight = 270,
+                         .caption = kCaption, .owner = owner, .defaultId = CommandId(1), .cancelId = CommandId(1)});
+    if (!form) return nullptr;
     form->Form_Load();
     form->ShowScrollBarIfNeeded();
-    form->CentreOnOwner(owner);
+    win::Centre(form->hwnd(), owner);
   }
   if (IsIconic(form->hwnd())) ShowWindow(form->hwnd(), SW_RESTORE);
   ShowWindow(form->hwnd(), SW_SHOW);
   SetForegroundWindow(form->hwnd());
   return form;
-}
-
-bool FormVer::Create(HWND owner) {
-  dpi_ = win::SystemDpi();
-  const SIZE outer = win::OuterSizeForClient(kClientWidth, kClientHeight,
-                                             kFormStyle, kFormExStyle, dpi_);
-  if (!CreateTopLevel(kFormExStyle, kFormStyle, kCaption, CW_USEDEFAULT, CW_USEDEFAULT, outer.cx, outer.cy,
-                      owner)) {
-    return false;
-  }
-  dpi_ = win::WindowDpi(hwnd());
-  CreateControls();
-  Layout();
-  return true;
 }
 
 void FormVer::CreateControls() {
@@ -125,7 +108,8 @@ void FormVer::CreateControls() {
   Command1 = win::CreateChild(h, WC_BUTTONW, kBackCaption, kVisible | WS_TABSTOP | BS_DEFPUSHBUTTON, 0,
                               CommandId(1), kCommand1, dpi_);
   Text1 = win::CreateChild(h, WC_EDITW, L"", kText1Style, 0, TextId(1), kText1, dpi_);
-  SetWindowSubclass(Text1, TextProc, 1, 0);
+  // The read-only box keeps the button-face colour whatever the theme.
+  SetReadOnlyBox(Text1, COLOR_BTNFACE);
   Label1 = win::CreateChild(h, WC_STATICW, L"", kVisible | SS_CENTER | SS_NOPREFIX, 0, LabelId(1), kLabel1, dpi_);
   Label4 = win::CreateChild(h, WC_STATICW, L"", kVisible | SS_LEFT | SS_NOPREFIX, 0, LabelId(4), kLabel4, dpi_);
   // Created last, the frames lie below what they hold.
@@ -184,91 +168,15 @@ void FormVer::ShowScrollBarIfNeeded() {
   DestroyWindow(Text1);
   Text1 = win::CreateChild(hwnd(), WC_EDITW, text.c_str(), kText1Style | WS_VSCROLL, 0, TextId(1), kText1, dpi_);
   SendMessageW(Text1, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), TRUE);
-  SetWindowSubclass(Text1, TextProc, 1, 0);
+  SetReadOnlyBox(Text1, COLOR_BTNFACE);
   // Back to its place above its frame and after the button in the tab order.
   SetWindowPos(Text1, Command1, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
-void FormVer::CentreOnOwner(HWND owner) {
-  RECT self{};
-  GetWindowRect(hwnd(), &self);
-  const int width = self.right - self.left;
-  const int height = self.bottom - self.top;
-  // A minimised owner has no place to centre on: the screen it is on instead.
-  RECT around{};
-  const bool onOwner = owner && !IsIconic(owner) && GetWindowRect(owner, &around);
-  MONITORINFO monitor{sizeof(monitor)};
-  GetMonitorInfoW(MonitorFromWindow(owner ? owner : hwnd(), MONITOR_DEFAULTTOPRIMARY), &monitor);
-  if (!onOwner) around = monitor.rcWork;
-  int x = around.left + (around.right - around.left - width) / 2;
-  int y = around.top + (around.bottom - around.top - height) / 2;
-  // Whole on the screen even when the owner sits at its edge.
-  const RECT& work = monitor.rcWork;
-  x = std::max<int>(work.left, std::min<int>(x, work.right - width));
-  y = std::max<int>(work.top, std::min<int>(y, work.bottom - height));
-  SetWindowPos(hwnd(), nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
 void FormVer::Command1_Click() { Unload(); }
 
-LRESULT CALLBACK FormVer::TextProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
-  switch (msg) {
-    case WM_GETDLGCODE: {
-      // A multi-line box asks for every key; this one cannot be typed into,
-      // so Tab, Enter and Esc stay the window's.
-      LRESULT code = DefSubclassProc(hwnd, msg, wParam, lParam);
-      const MSG* key = reinterpret_cast<const MSG*>(lParam);
-      if (key && key->message == WM_KEYDOWN &&
-          (key->wParam == VK_TAB || key->wParam == VK_RETURN || key->wParam == VK_ESCAPE)) {
-        code &= ~DLGC_WANTALLKEYS;
-      }
-      return code;
-    }
-    case WM_NCDESTROY:
-      RemoveWindowSubclass(hwnd, TextProc, 1);
-      break;
-    default:
-      break;
-  }
-  return DefSubclassProc(hwnd, msg, wParam, lParam);
-}
-
-LRESULT FormVer::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
-  switch (msg) {
-    case WM_COMMAND:
-      switch (LOWORD(wParam)) {
-        case CommandId(1):
-          if (HIWORD(wParam) == BN_CLICKED) Command1_Click();
-          return 0;
-        case IDCANCEL:  // Esc: "戻る" is the cancel button as well
-          Command1_Click();
-          return 0;
-        default:
-          break;
-      }
-      break;
-    case DM_GETDEFID:
-      return MAKELRESULT(CommandId(1), DC_HASDEFID);
-    case WM_CTLCOLORSTATIC:
-      // The read-only box keeps the button-face colour whatever the theme.
-      if (reinterpret_cast<HWND>(lParam) == Text1) {
-        HDC dc = reinterpret_cast<HDC>(wParam);
-        SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
-        SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
-        return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
-      }
-      break;
-    case WM_DPICHANGED:
-      dpi_ = AdoptDpi(wParam, lParam);
-      Layout();
-      return 0;
-    case WM_CLOSE:
-      Unload();
-      return 0;
-    default:
-      break;
-  }
-  return DefaultProc(msg, wParam, lParam);
+void FormVer::OnCommand(int id, int code) {
+  if (id == CommandId(1) && code == BN_CLICKED) Command1_Click();
 }
 
 }  // namespace mekuri

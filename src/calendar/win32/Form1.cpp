@@ -49,15 +49,12 @@ std::wstring W(std::u16string_view text) { return win::Wide(text); }
 }  // namespace
 
 bool Form1::Load() {
-  dpi_ = win::SystemDpi();
-  const SIZE outer = win::OuterSizeForClient(kClientWidth, kClientHeight,
-                                             kFormStyle, kFormExStyle, dpi_);
+  const UINT dpi = win::SystemDpi();
+  const SIZE outer = win::OuterSizeForClient(kClientWidth, kClientHeight, kFormStyle, kFormExStyle, dpi);
   // Design position: the top right corner of the work area, where a desk
   // calendar stays out of the way.
   RECT work{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
   SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-  const int x = work.right - outer.cx - win::Scale(16, dpi_);
-  const int y = work.top + win::Scale(16, dpi_);
   formIcon_ = ProgramIcon();
   // The two tray images; shared resource icons, never destroyed.
   const int small = GetSystemMetrics(SM_CXSMICON);
@@ -65,13 +62,11 @@ bool Form1::Load() {
   trayImage2_ = static_cast<HICON>(LoadImageW(Instance(), MAKEINTRESOURCEW(3), IMAGE_ICON, small, small, LR_SHARED));
   if (!trayImage1_) trayImage1_ = formIcon_;
   if (!trayImage2_) trayImage2_ = trayImage1_;
-  if (!CreateTopLevel(kFormExStyle, kFormStyle, L"", x, y, outer.cx, outer.cy, nullptr, formIcon_)) {
+  if (!Create({.style = kFormStyle, .exStyle = kFormExStyle, .clientWidth = kClientWidth,
+               .clientHeight = kClientHeight, .icon = formIcon_, .defaultId = CommandId(1),
+               .at = {work.right - outer.cx - win::Scale(16, dpi), work.top + win::Scale(16, dpi)}})) {
     return false;
   }
-  dpi_ = win::WindowDpi(hwnd());
-  CreateFonts();
-  CreateControls();
-  Layout();
   Form_Load();
   StartTimers();
   return true;
@@ -156,6 +151,7 @@ void Form1::CreateControls() {
 }
 
 void Form1::Layout() {
+  CreateFonts();
   for (HWND c : {Text1, Text2, Label2, Label3, Command1, Command2, Command3, Command4}) {
     SendMessageW(c, WM_SETFONT, reinterpret_cast<WPARAM>(fontWindow_.get()), FALSE);
   }
@@ -369,39 +365,34 @@ HBRUSH Form1::OnCtlColorStatic(HDC dc, HWND control) {
   const int id = GetDlgCtrlID(control);
   COLORREF color = GetSysColor(COLOR_WINDOWTEXT);
   if (id >= Label4Id(0) && id < Label4Id(kGridCells)) color = grid_.cells[id - Label4Id(0)].color;
-  SetTextColor(dc, color);
-  SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
-  return GetSysColorBrush(COLOR_BTNFACE);
+  return reinterpret_cast<HBRUSH>(win::ColourStatic(reinterpret_cast<WPARAM>(dc), color, COLOR_BTNFACE));
+}
+
+void Form1::OnCommand(int id, int code) {
+  switch (id) {
+    case CommandId(1):
+      Command1_Click();
+      break;
+    case CommandId(2):
+      Command2_Click();
+      break;
+    case CommandId(3):
+      Command3_Click();
+      break;
+    case CommandId(4):
+      Command4_Click();
+      break;
+    default:
+      if (code == STN_DBLCLK && id >= Label4Id(0) && id < Label4Id(kGridCells)) {
+        int index = id - Label4Id(0);
+        Label4_DblClick(index);
+      }
+      break;
+  }
 }
 
 LRESULT Form1::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
   switch (msg) {
-    case WM_COMMAND:
-      switch (LOWORD(wParam)) {
-        case CommandId(1):
-          Command1_Click();
-          return 0;
-        case CommandId(2):
-          Command2_Click();
-          return 0;
-        case CommandId(3):
-          Command3_Click();
-          return 0;
-        case CommandId(4):
-          Command4_Click();
-          return 0;
-        default:
-          if (HIWORD(wParam) == STN_DBLCLK && LOWORD(wParam) >= Label4Id(0) &&
-              LOWORD(wParam) < Label4Id(kGridCells)) {
-            int index = LOWORD(wParam) - Label4Id(0);
-            Label4_DblClick(index);
-            return 0;
-          }
-          break;
-      }
-      break;
-    case DM_GETDEFID:
-      return MAKELRESULT(CommandId(1), DC_HASDEFID);
     case WM_DRAWITEM: {
       const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
       const win::Glyph glyph = item->hwndItem == Command2   ? win::Glyph::Up
@@ -425,11 +416,6 @@ LRESULT Form1::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
       EndPaint(hwnd(), &ps);
       return 0;
     }
-    case WM_DPICHANGED:
-      dpi_ = AdoptDpi(wParam, lParam);
-      CreateFonts();
-      Layout();
-      return 0;
     case WM_TIMER:
       switch (wParam) {
         case 1:
@@ -451,16 +437,13 @@ LRESULT Form1::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
           break;
       }
       return 0;
-    case WM_CLOSE:
-      Unload();
-      return 0;
     case WM_DESTROY:
       if (endLoopOnDestroy) PostQuitMessage(0);
       return 0;
     default:
       break;
   }
-  return DefaultProc(msg, wParam, lParam);
+  return Window::HandleMessage(msg, wParam, lParam);
 }
 
 }  // namespace mekuri

@@ -92,12 +92,13 @@ class Form1 : public win::Window {
 
  protected:
   LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
+  void CreateControls() override;
+  void Layout() override;
+  void OnCommand(int id, int code) override;
 
  private:
   void Form_Load();
   void Form_Unload();
-  void CreateControls();
-  void Layout();
   void CreateFonts();
   void ShowGrid();
   void TextBox_KeyDown(HWND box, int KeyCode);
@@ -115,7 +116,6 @@ class Form1 : public win::Window {
                                       UINT_PTR id, DWORD_PTR refData);
 
   Grid grid_ = InitialGrid();
-  UINT dpi_ = 96;
   win::ToolTips tips_;
   win::UniqueFont fontWindow_;
   win::UniqueFont fontCell_;

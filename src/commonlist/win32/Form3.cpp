@@ -16,6 +16,7 @@
 #include "platform/win32/clock.h"
 #include "platform/win32/keyboard.h"
 #include "platform/win32/message_box.h"
+#include "platform/win32/placement.h"
 #include "platform/win32/text.h"
 #include "startup/win32/Module1.h"
 
@@ -24,9 +25,6 @@ namespace {
 
 using win::DesignRect;
 using win::FromTwips;
-
-constexpr DWORD kFormStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
-constexpr DWORD kFormExStyle = 0;
 
 // The design in twips, 15 to a pixel at 96 DPI; the buttons sit inside Frame1.
 constexpr DesignRect kList1 = FromTwips(120, 120, 5115, 2760);
@@ -49,17 +47,17 @@ std::wstring W(std::u16string_view text) { return win::Wide(text); }
 
 Form3* Form3::Current() { return static_cast<Form3*>(FirstLoaded(L"Form3")); }
 
-Form3* Form3::ShowCommon() {
+Form3* Form3::Open() {
   Form3* form = Current();
   const bool opened = !form;
   if (!form) {
-    form = new Form3();
-    if (!form->Create()) {
-      delete form;
-      return nullptr;
-    }
+    // 5355 x 4320 twips; the close button is the cancel button.
+    form = New<Form3>({.style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, .clientWidth = 357,
+                       .clientHeight = 288, .caption = W(kCommonCaption), .icon = ProgramIcon(),
+                       .cancelId = CommandId(4)});
+    if (!form) return nullptr;
     form->Form_Load();
-    form->CentreOnScreen();
+    win::Centre(form->hwnd(), nullptr);
     ShowWindow(form->hwnd(), SW_SHOW);
     SetFocus(form->List1);
   } else if (IsIconic(form->hwnd())) {
@@ -69,19 +67,6 @@ Form3* Form3::ShowCommon() {
   SetForegroundWindow(form->hwnd());
   if (opened) form->ReportUnreadable();  // a message box: the window may be gone after it
   return Current();
-}
-
-bool Form3::Create() {
-  dpi_ = win::SystemDpi();
-  const SIZE outer = win::OuterSizeForClient(kClientWidth, kClientHeight, kFormStyle, kFormExStyle, dpi_);
-  if (!CreateTopLevel(kFormExStyle, kFormStyle, W(kCommonCaption), CW_USEDEFAULT, CW_USEDEFAULT, outer.cx, outer.cy,
-                      nullptr, ProgramIcon())) {
-    return false;
-  }
-  dpi_ = win::WindowDpi(hwnd());
-  CreateControls();
-  Layout();
-  return true;
 }
 
 void Form3::CreateControls() {
@@ -152,15 +137,6 @@ void Form3::FitColumn() {
   RECT client{};
   GetClientRect(List1, &client);
   SendMessageW(List1, LVM_SETCOLUMNWIDTH, 0, MAKELPARAM(std::max<LONG>(0, client.right), 0));
-}
-
-void Form3::CentreOnScreen() {
-  RECT rc{};
-  GetWindowRect(hwnd(), &rc);
-  const int width = rc.right - rc.left;
-  const int height = rc.bottom - rc.top;
-  SetWindowPos(hwnd(), nullptr, (GetSystemMetrics(SM_CXSCREEN) - width) / 2,
-               (GetSystemMetrics(SM_CYSCREEN) - height) / 2, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void Form3::Form_Load() {
@@ -463,35 +439,35 @@ void Form3::DeleteCheck() {
   ApplyButtonRule();
 }
 
+void Form3::OnCommand(int id, int code) {
+  switch (id) {
+    case CommandId(1):
+      Command1_Click();
+      break;
+    case CommandId(2):
+      Command2_Click();
+      break;
+    case CommandId(3):
+      Command3_Click();
+      break;
+    case CommandId(4):
+      Command4_Click();
+      break;
+    case IDOK:  // Enter
+      if (GetFocus() == Text1) Text1_KeyDown(VK_RETURN, win::ShiftState());
+      break;
+    case TextId(1):
+      if (code == EN_CHANGE) Text1_Change();
+      if (code == EN_SETFOCUS) Text1_GotFocus();
+      if (code == EN_KILLFOCUS) Text1_LostFocus();
+      break;
+    default:
+      break;
+  }
+}
+
 LRESULT Form3::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
   switch (msg) {
-    case WM_COMMAND:
-      switch (LOWORD(wParam)) {
-        case CommandId(1):
-          Command1_Click();
-          return 0;
-        case CommandId(2):
-          Command2_Click();
-          return 0;
-        case CommandId(3):
-          Command3_Click();
-          return 0;
-        case CommandId(4):
-        case IDCANCEL:  // Esc: the close button is the cancel button
-          Command4_Click();
-          return 0;
-        case IDOK:  // Enter
-          if (GetFocus() == Text1) Text1_KeyDown(VK_RETURN, win::ShiftState());
-          return 0;
-        case TextId(1):
-          if (HIWORD(wParam) == EN_CHANGE) Text1_Change();
-          if (HIWORD(wParam) == EN_SETFOCUS) Text1_GotFocus();
-          if (HIWORD(wParam) == EN_KILLFOCUS) Text1_LostFocus();
-          return 0;
-        default:
-          break;
-      }
-      break;
     case WM_NOTIFY: {
       const auto* header = reinterpret_cast<const NMHDR*>(lParam);
       if (header->hwndFrom != List1) break;
@@ -509,13 +485,6 @@ LRESULT Form3::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_TIMER:
       if (wParam == kTimer1) Timer1_Timer();
       return 0;
-    case WM_DPICHANGED:
-      dpi_ = AdoptDpi(wParam, lParam);
-      Layout();
-      return 0;
-    case WM_CLOSE:
-      Unload();
-      return 0;
     case WM_DESTROY:
       // Destroyed some other way than by unloading: the list is still kept.
       if (!unloaded_) Form_Unload(false);
@@ -523,7 +492,7 @@ LRESULT Form3::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     default:
       break;
   }
-  return DefaultProc(msg, wParam, lParam);
+  return Window::HandleMessage(msg, wParam, lParam);
 }
 
 }  // namespace mekuri

@@ -16,16 +16,13 @@ namespace mekuri {
 
 class Form3 : public win::Window {
  public:
-  static constexpr int kClientWidth = 357;   // 5355 twips
-  static constexpr int kClientHeight = 288;  // 4320 twips
-
   const wchar_t* FormName() const override { return L"Form3"; }
 
   // Opens the window centred on the screen, or brings the open one forward;
   // a window just opened tells once of stored values it could not read.
   // It deletes itself when destroyed. nullptr if it cannot be created or is
   // gone by the time the notice is answered.
-  static Form3* ShowCommon();
+  static Form3* Open();
   static Form3* Current();
   // Writes the list back and closes. When the list cannot be stored the
   // window stays open with its items, except at exit and in a close-all.
@@ -75,20 +72,17 @@ class Form3 : public win::Window {
 
  protected:
   LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
-  bool DeleteWhenClosed() const override { return true; }
+  void CreateControls() override;
+  void Layout() override;
+  void OnCommand(int id, int code) override;
 
  private:
-  Form3() = default;
-  bool Create();
-  void CreateControls();
-  void Layout();
   void FitColumn();
   void Form_Load();
   void ReportUnreadable();
   // False when the list could not be stored and the window is to stay
   // (only when it `canStay`: not while it is being destroyed).
   bool Form_Unload(bool canStay);
-  void CentreOnScreen();
   void AddItem(const std::wstring& text);
   void RemoveItem(int index);
   void ClearList();
@@ -99,7 +93,6 @@ class Form3 : public win::Window {
 
   StoredCommonList stored_;  // the list as read when the window opened
   bool unloaded_ = false;
-  UINT dpi_ = 96;
   win::ToolTips tips_;
   win::UniqueFont font_;
 };

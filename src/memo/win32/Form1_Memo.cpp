@@ -39,7 +39,7 @@ Form2* Form1::OpenMemoWindow(Date date, bool place) {
     return nullptr;
   }
   const size_t loadedBefore = Window::Loaded().size();
-  Form2* memo = Form2::Load();
+  Form2* memo = Form2::Open();
   if (!memo) return nullptr;  // out of window resources: stop quietly
   memo->Fill(date, ReadMemo(Module1::strDatFile, win::Cipher(Module1::strAppPath), MemoKey(date)));
   if (place && loadedBefore == 1) PlaceBeside(memo->hwnd());

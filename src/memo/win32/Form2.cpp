@@ -21,9 +21,6 @@ namespace {
 
 using win::DesignRect;
 
-constexpr DWORD kFormStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
-constexpr DWORD kFormExStyle = 0;
-
 // The design in twips, 15 to a pixel at 96 DPI; buttons sit inside Frame1.
 using win::FromTwips;
 constexpr DesignRect kLabel2 = FromTwips(180, 120, 1755, 315);
@@ -53,27 +50,10 @@ std::vector<Form2*> LoadedMemoWindows() {
   return memos;
 }
 
-Form2* Form2::Load() {
-  auto* form = new Form2();
-  if (!form->Create()) {
-    delete form;
-    return nullptr;
-  }
-  return form;
-}
-
-bool Form2::Create() {
-  dpi_ = win::SystemDpi();
-  const SIZE outer = win::OuterSizeForClient(kClientWidth, kClientHeight,
-                                             kFormStyle, kFormExStyle, dpi_);
-  if (!CreateTopLevel(kFormExStyle, kFormStyle, L"", CW_USEDEFAULT, CW_USEDEFAULT, outer.cx, outer.cy, nullptr,
-                      ProgramIcon())) {
-    return false;
-  }
-  dpi_ = win::WindowDpi(hwnd());
-  CreateControls();
-  Layout();
-  return true;
+Form2* Form2::Open() {
+  // 6000 x 3600 twips.
+  return New<Form2>({.style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, .clientWidth = 400,
+                     .clientHeight = 240, .icon = ProgramIcon()});
 }
 
 void Form2::CreateControls() {
@@ -287,43 +267,34 @@ LRESULT CALLBACK Form2::TextProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPar
   return DefSubclassProc(hwnd, msg, wParam, lParam);
 }
 
-LRESULT Form2::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
-  switch (msg) {
-    case WM_COMMAND:
-      switch (LOWORD(wParam)) {
-        case CommandId(1):
-          Command1_Click();
-          return 0;
-        case CommandId(2):
-          Command2_Click();
-          return 0;
-        case CommandId(3):
-          Command3_Click();
-          return 0;
-        case TextId(1):
-          if (HIWORD(wParam) == EN_CHANGE) Text1_Change();
-          return 0;
-        case IDCANCEL:  // Esc away from the text box: the same rule as in it
-          Text1_KeyDown(VK_ESCAPE, ShiftState());
-          return 0;
-        default:
-          break;
-      }
+void Form2::OnCommand(int id, int code) {
+  switch (id) {
+    case CommandId(1):
+      Command1_Click();
       break;
-    case WM_SIZE:
-      if (wParam == SIZE_MINIMIZED) Form_Resize();
-      return 0;
-    case WM_DPICHANGED:
-      dpi_ = AdoptDpi(wParam, lParam);
-      Layout();
-      return 0;
-    case WM_CLOSE:
-      Unload();
-      return 0;
+    case CommandId(2):
+      Command2_Click();
+      break;
+    case CommandId(3):
+      Command3_Click();
+      break;
+    case TextId(1):
+      if (code == EN_CHANGE) Text1_Change();
+      break;
     default:
       break;
   }
-  return DefaultProc(msg, wParam, lParam);
+}
+
+// Esc away from the text box: the same rule as in it.
+void Form2::OnCancel() { Text1_KeyDown(VK_ESCAPE, ShiftState()); }
+
+LRESULT Form2::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (msg == WM_SIZE) {
+    if (wParam == SIZE_MINIMIZED) Form_Resize();
+    return 0;
+  }
+  return Window::HandleMessage(msg, wParam, lParam);
 }
 
 }  // namespace mekuri

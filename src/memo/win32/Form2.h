@@ -15,13 +15,10 @@ namespace mekuri {
 
 class Form2 : public win::Window {
  public:
-  static constexpr int kClientWidth = 400;   // 6000 twips
-  static constexpr int kClientHeight = 240;  // 3600 twips
-
   const wchar_t* FormName() const override { return L"Form2"; }
 
   // Creates a new memo window, hidden; it is deleted once closed.
-  static Form2* Load();
+  static Form2* Open();
   // Fills the window with the memo of a date as the openers do. A stored
   // memo that cannot be read is shown as such, read-only, and kept: the
   // window refuses to save over it and deletes it only when confirmed.
@@ -49,14 +46,13 @@ class Form2 : public win::Window {
 
  protected:
   LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
+  void CreateControls() override;
+  void Layout() override;
+  void OnCommand(int id, int code) override;
+  void OnCancel() override;
   void OnDestroyed() override;
-  bool DeleteWhenClosed() const override { return true; }
 
  private:
-  Form2() = default;
-  bool Create();
-  void CreateControls();
-  void Layout();
   // Returns false when the unload is cancelled (Ctrl held: the close turns
   // into closing every window but the main one).
   bool Form_Unload();
@@ -70,7 +66,6 @@ class Form2 : public win::Window {
   bool unreadable_ = false;  // the stored memo exists but cannot be read
   bool fBusy = false;  // minimising every memo window
   bool eatChar_ = false;
-  UINT dpi_ = 96;
   win::ToolTips tips_;
   win::UniqueFont fontForm_;
   win::UniqueFont fontDate_;

@@ -11,6 +11,7 @@
 #include "memo/win32/date_pick.h"
 #include "platform/control_ids.h"
 #include "platform/win32/clock.h"
+#include "platform/win32/controls.h"
 #include "platform/win32/text.h"
 
 namespace mekuri {
@@ -22,12 +23,6 @@ Date dPickedDate = kCancelDate;
 namespace {
 
 using win::DesignRect;
-
-// A fixed dialog frame: caption and close box, no icon, no minimise or
-// maximise. No WS_CLIPCHILDREN: the frame leaves its inside unpainted, so the
-// form's background must show through it.
-constexpr DWORD kFormStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
-constexpr DWORD kFormExStyle = WS_EX_DLGMODALFRAME;
 
 // The design in twips, 15 to a pixel at 96 DPI; buttons sit inside Frame1.
 using win::FromTwips;
@@ -47,13 +42,16 @@ std::wstring W(std::u16string_view text) { return win::Wide(text); }
 
 Form4* Form4::Current() { return static_cast<Form4*>(FirstLoaded(L"Form4")); }
 
-Date Form4::ShowModal(HWND owner) {
+Date Form4::Open(HWND owner) {
   if (Current()) return kCancelDate;
-  auto* form = new Form4();
-  if (!form->Create(owner)) {
-    delete form;
-    return kCancelDate;
-  }
+  // A fixed dialog frame: caption and close box, no minimise or maximise. No
+  // WS_CLIPCHILDREN: the frame leaves its inside unpainted, so the form's
+  // background must show through it. 3075 x 945 twips.
+  auto* form = New<Form4>({.exStyle = WS_EX_DLGMODALFRAME, .clientWidth = 205, .clientHeight = 63,
+                           .caption = W(kDateDialogCaption), .owner = owner, .icon = ProgramIcon(),
+                           .defaultId = CommandId(1), .cancelId = CommandId(2)});
+  if (!form) return kCancelDate;
+  form->owner_ = owner;
   form->Form_Load();
   form->BeginModal();
   MSG msg;
@@ -71,21 +69,6 @@ Date Form4::ShowModal(HWND owner) {
     DispatchMessageW(&msg);
   }
   return Module1::dPickedDate;
-}
-
-bool Form4::Create(HWND owner) {
-  owner_ = owner;
-  dpi_ = win::SystemDpi();
-  const SIZE outer = win::OuterSizeForClient(kClientWidth, kClientHeight,
-                                             kFormStyle, kFormExStyle, dpi_);
-  if (!CreateTopLevel(kFormExStyle, kFormStyle, W(kDateDialogCaption), CW_USEDEFAULT, CW_USEDEFAULT, outer.cx,
-                      outer.cy, owner, ProgramIcon())) {
-    return false;
-  }
-  dpi_ = win::WindowDpi(hwnd());
-  CreateControls();
-  Layout();
-  return true;
 }
 
 void Form4::CreateControls() {
@@ -193,11 +176,6 @@ void Form4::Text1_GotFocus() { SendMessageW(Text1, EM_SETSEL, 0, GetWindowTextLe
 void Form4::Text2_GotFocus() { SendMessageW(Text2, EM_SETSEL, 0, GetWindowTextLengthW(Text2)); }
 void Form4::Text3_GotFocus() { SendMessageW(Text3, EM_SETSEL, 0, GetWindowTextLengthW(Text3)); }
 
-void Form4::MarkDefault(HWND button) {
-  SendMessageW(Command1, BM_SETSTYLE, button == Command1 ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON, TRUE);
-  SendMessageW(Command2, BM_SETSTYLE, button == Command2 ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON, TRUE);
-}
-
 LRESULT CALLBACK Form4::TextProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR refData) {
   auto* self = reinterpret_cast<Form4*>(refData);
   switch (msg) {
@@ -221,48 +199,13 @@ LRESULT CALLBACK Form4::TextProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPar
   return DefSubclassProc(hwnd, msg, wParam, lParam);
 }
 
+void Form4::OnCommand(int id, int code) {
+  if (id == CommandId(1) && code == BN_CLICKED) Command1_Click();
+  if (id == CommandId(2) && code == BN_CLICKED) Command2_Click();
+}
+
 LRESULT Form4::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
   switch (msg) {
-    case WM_COMMAND:
-      switch (LOWORD(wParam)) {
-        case CommandId(1):
-        case CommandId(2): {
-          HWND button = LOWORD(wParam) == CommandId(1) ? Command1 : Command2;
-          if (HIWORD(wParam) == BN_CLICKED) {
-            if (button == Command1) {
-              Command1_Click();
-            } else {
-              Command2_Click();
-            }
-          } else if (HIWORD(wParam) == BN_SETFOCUS) {
-            MarkDefault(button);
-          } else if (HIWORD(wParam) == BN_KILLFOCUS) {
-            MarkDefault(Command1);
-          }
-          return 0;
-        }
-        case IDCANCEL:  // Esc
-          Command2_Click();
-          return 0;
-        default:
-          break;
-      }
-      break;
-    case DM_GETDEFID:
-      return MAKELRESULT(CommandId(1), DC_HASDEFID);
-    case WM_ACTIVATE:
-      // Like a dialog, the focus returns to the control that had it.
-      if (LOWORD(wParam) == WA_INACTIVE) {
-        HWND focus = GetFocus();
-        if (focus && IsChild(hwnd(), focus)) lastFocus_ = focus;
-      } else if (!HIWORD(wParam)) {
-        SetFocus(lastFocus_ && IsWindow(lastFocus_) ? lastFocus_ : Text1);
-      }
-      return 0;
-    case WM_DPICHANGED:
-      dpi_ = AdoptDpi(wParam, lParam);
-      Layout();
-      return 0;
     case WM_CLOSE:  // the frame's close box: the picked date stays at today
       answered_ = true;
       Unload();
@@ -276,7 +219,7 @@ LRESULT Form4::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     default:
       break;
   }
-  return DefaultProc(msg, wParam, lParam);
+  return Window::HandleMessage(msg, wParam, lParam);
 }
 
 }  // namespace mekuri

@@ -6,8 +6,7 @@
 #include <vector>
 
 #include "base/date.h"
-#include "memo/date_entry.h"  // kCancelDate, what ShowModal returns on a cancel
-#include "platform/win32/controls.h"
+#include "memo/date_entry.h"  // kCancelDate, what Open returns on a cancel
 #include "platform/win32/handles.h"
 #include "platform/win32/window.h"
 
@@ -15,16 +14,13 @@ namespace mekuri {
 
 class Form4 : public win::Window {
  public:
-  static constexpr int kClientWidth = 205;  // 3075 twips
-  static constexpr int kClientHeight = 63;  // 945 twips
-
   const wchar_t* FormName() const override { return L"Form4"; }
 
   // Loads the dialog and waits in a loop of its own until it is gone; the
   // owner and the program's other windows are disabled meanwhile, while
   // their timers and messages go on. Returns the picked date. While a
   // dialog is already open, returns kCancelDate at once.
-  static Date ShowModal(HWND owner);
+  static Date Open(HWND owner);
   // The loaded dialog, or nullptr.
   static Form4* Current();
 
@@ -47,26 +43,21 @@ class Form4 : public win::Window {
 
  protected:
   LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
-  bool DeleteWhenClosed() const override { return true; }
+  void CreateControls() override;
+  void Layout() override;
+  void OnCommand(int id, int code) override;
 
  private:
-  Form4() = default;
-  bool Create(HWND owner);
-  void CreateControls();
-  void Layout();
   void Form_Load();
   void BeginModal();
   void EndModal();
-  void MarkDefault(HWND button);
   static LRESULT CALLBACK TextProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id,
                                    DWORD_PTR refData);
 
   HWND owner_ = nullptr;
-  HWND lastFocus_ = nullptr;
   bool modal_ = false;
   bool answered_ = false;  // the open button or the close box ended it
   std::vector<HWND> disabled_;
-  UINT dpi_ = 96;
   win::UniqueFont font_;
 };
 

@@ -6,6 +6,8 @@
 #include "memo/memo_texts.h"
 #include "memo/today_notice.h"
 #include "platform/control_ids.h"
+#include "platform/win32/controls.h"
+#include "platform/win32/placement.h"
 #include "platform/win32/text.h"
 #include "shell/commands.h"
 #include "startup/win32/Module1.h"
@@ -15,11 +17,6 @@ namespace {
 
 using win::DesignRect;
 
-// A framed pop-up without a title bar. A tool window: a notice without a
-// caption would otherwise leave a blank button on the taskbar.
-constexpr DWORD kFormStyle = WS_POPUP | WS_DLGFRAME | WS_CLIPCHILDREN;
-constexpr DWORD kFormExStyle = WS_EX_TOOLWINDOW;
-
 // The design in twips, 15 to a pixel at 96 DPI.
 constexpr int kLabel1Top = 120 / 15;
 constexpr DesignRect kCommand1{1560 / 15, 540 / 15, 1515 / 15, 375 / 15};
@@ -28,29 +25,22 @@ constexpr DesignRect kCommand1{1560 / 15, 540 / 15, 1515 / 15, 375 / 15};
 
 FormToday* FormToday::Current() { return static_cast<FormToday*>(FirstLoaded(L"FormToday")); }
 
-FormToday* FormToday::Load() {
-  auto* form = new FormToday();
-  if (!form->Create()) {
-    delete form;
-    return nullptr;
-  }
-  return form;
+FormToday* FormToday::Open() {
+  // A framed pop-up without a title bar. A tool window: a notice without a
+  // caption would otherwise leave a blank button on the taskbar.
+  // 4665 x 1020 twips.
+  return New<FormToday>({.style = WS_POPUP | WS_DLGFRAME | WS_CLIPCHILDREN, .exStyle = WS_EX_TOOLWINDOW,
+                         .clientWidth = 311, .clientHeight = 68, .defaultId = CommandId(1),
+                         .cancelId = CommandId(1)});
 }
 
-bool FormToday::Create() {
-  dpi_ = win::SystemDpi();
-  const SIZE outer = win::OuterSizeForClient(kClientWidth, kClientHeight,
-                                             kFormStyle, kFormExStyle, dpi_);
-  if (!CreateTopLevel(kFormExStyle, kFormStyle, L"", 0, 0, outer.cx, outer.cy, nullptr)) return false;
-  dpi_ = win::WindowDpi(hwnd());
+void FormToday::CreateControls() {
   constexpr DWORD kVisible = WS_VISIBLE | WS_CLIPSIBLINGS;
   Command1 = win::CreateChild(hwnd(), WC_BUTTONW, win::Wide(kCloseCaption).c_str(),
                               kVisible | WS_TABSTOP | BS_DEFPUSHBUTTON, 0, CommandId(1), kCommand1, dpi_);
   // SS_NOTIFY: a click on the message closes the notice too.
   Label1 = win::CreateChild(hwnd(), WC_STATICW, L"", kVisible | SS_NOTIFY | SS_NOPREFIX, 0, LabelId(1),
                             DesignRect{2280 / 15, kLabel1Top, 120 / 15, 240 / 15}, dpi_);
-  Layout();
-  return true;
 }
 
 void FormToday::Layout() {
@@ -84,11 +74,7 @@ void FormToday::SetDate(Date today) {
 }
 
 void FormToday::Show() {
-  RECT rc{};
-  GetWindowRect(hwnd(), &rc);
-  const int x = (GetSystemMetrics(SM_CXSCREEN) - (rc.right - rc.left)) / 2;
-  const int y = (GetSystemMetrics(SM_CYSCREEN) - (rc.bottom - rc.top)) / 2;
-  SetWindowPos(hwnd(), nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  win::Centre(hwnd(), nullptr);
   ShowWindow(hwnd(), SW_SHOW);
   SetForegroundWindow(hwnd());
 }
@@ -114,25 +100,13 @@ void FormToday::Unload() {
   DestroyWindow(hwnd());
 }
 
+void FormToday::OnCommand(int id, int code) {
+  if (id == CommandId(1) && code == BN_CLICKED) Command1_Click();
+  if (id == LabelId(1) && code == STN_CLICKED) Label1_Click();
+}
+
 LRESULT FormToday::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
   switch (msg) {
-    case WM_COMMAND:
-      switch (LOWORD(wParam)) {
-        case CommandId(1):
-          if (HIWORD(wParam) == BN_CLICKED) Command1_Click();
-          return 0;
-        case LabelId(1):
-          if (HIWORD(wParam) == STN_CLICKED) Label1_Click();
-          return 0;
-        case IDCANCEL:  // Esc: the close button is the cancel button as well
-          Command1_Click();
-          return 0;
-        default:
-          break;
-      }
-      break;
-    case DM_GETDEFID:
-      return MAKELRESULT(CommandId(1), DC_HASDEFID);
     case WM_ACTIVATE:
       if (LOWORD(wParam) != WA_INACTIVE) {
         Form_Activate();
@@ -149,17 +123,10 @@ LRESULT FormToday::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         Form_Click();
       }
       return 0;
-    case WM_DPICHANGED:
-      dpi_ = AdoptDpi(wParam, lParam);
-      Layout();
-      return 0;
-    case WM_CLOSE:
-      Unload();
-      return 0;
     default:
       break;
   }
-  return DefaultProc(msg, wParam, lParam);
+  return Window::HandleMessage(msg, wParam, lParam);
 }
 
 }  // namespace mekuri

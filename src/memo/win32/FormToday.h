@@ -5,7 +5,6 @@
 #include <windows.h>
 
 #include "base/date.h"
-#include "platform/win32/controls.h"
 #include "platform/win32/handles.h"
 #include "platform/win32/window.h"
 
@@ -13,13 +12,10 @@ namespace mekuri {
 
 class FormToday : public win::Window {
  public:
-  static constexpr int kClientWidth = 311;  // 4665 twips
-  static constexpr int kClientHeight = 68;  // 1020 twips
-
   const wchar_t* FormName() const override { return L"FormToday"; }
 
   // Creates the notice, hidden; it is deleted once closed.
-  static FormToday* Load();
+  static FormToday* Open();
   // The loaded notice, or nullptr.
   static FormToday* Current();
 
@@ -41,17 +37,15 @@ class FormToday : public win::Window {
 
  protected:
   LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
-  bool DeleteWhenClosed() const override { return true; }
+  void CreateControls() override;
+  void Layout() override;
+  void OnCommand(int id, int code) override;
 
  private:
-  FormToday() = default;
-  bool Create();
-  void Layout();
   void PlaceLabel();
   void Form_Unload();
 
   bool mouseDown_ = false;
-  UINT dpi_ = 96;
   win::UniqueFont font_;
 };
 

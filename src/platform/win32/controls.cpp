@@ -3,6 +3,23 @@
 #include <commctrl.h>
 
 namespace mekuri::win {
+namespace {
+
+LRESULT CALLBACK DialogKeysProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id, DWORD_PTR) {
+  if (msg == WM_GETDLGCODE) {
+    LRESULT code = DefSubclassProc(hwnd, msg, wParam, lParam);
+    const MSG* key = reinterpret_cast<const MSG*>(lParam);
+    if (key && key->message == WM_KEYDOWN &&
+        (key->wParam == VK_TAB || key->wParam == VK_RETURN || key->wParam == VK_ESCAPE)) {
+      code &= ~DLGC_WANTALLKEYS;
+    }
+    return code;
+  }
+  if (msg == WM_NCDESTROY) RemoveWindowSubclass(hwnd, DialogKeysProc, id);
+  return DefSubclassProc(hwnd, msg, wParam, lParam);
+}
+
+}  // namespace
 
 HWND CreateChild(HWND parent, const wchar_t* className, const wchar_t* text, DWORD style,
                  DWORD exStyle, int id, DesignRect rect, UINT dpi) {
@@ -28,6 +45,14 @@ UniqueFont CreateDesignFont(const wchar_t* face, int hundredthsOfPoint, bool bol
   lf.lfPitchAndFamily = FIXED_PITCH | FF_MODERN;
   lstrcpynW(lf.lfFaceName, face, LF_FACESIZE);
   return UniqueFont(CreateFontIndirectW(&lf));
+}
+
+void KeepDialogKeys(HWND readOnlyBox) { SetWindowSubclass(readOnlyBox, DialogKeysProc, 1, 0); }
+
+LRESULT ColourStatic(WPARAM dc, COLORREF text, int background) {
+  SetTextColor(reinterpret_cast<HDC>(dc), text);
+  SetBkColor(reinterpret_cast<HDC>(dc), GetSysColor(background));
+  return reinterpret_cast<LRESULT>(GetSysColorBrush(background));
 }
 
 void DrawGlyphButton(const DRAWITEMSTRUCT& item, Glyph glyph) {

@@ -30,6 +30,14 @@ UniqueFont CreateDesignFont(const wchar_t* face, int hundredthsOfPoint, bool bol
 inline constexpr wchar_t kGothicFace[] = L"ＭＳ ゴシック";
 inline constexpr BYTE kShiftJisCharset = SHIFTJIS_CHARSET;
 
+// A multi-line box that cannot be typed into leaves Tab, Enter and Esc to
+// its window, where a box that takes text would keep them.
+void KeepDialogKeys(HWND readOnlyBox);
+
+// WM_CTLCOLORSTATIC: the control's text in `text` on the system colour
+// `background`; answers the brush.
+LRESULT ColourStatic(WPARAM dc, COLORREF text, int background);
+
 // A small push button without a caption, drawn with a glyph (owner-drawn).
 enum class Glyph { Up, Down, Menu };
 void DrawGlyphButton(const DRAWITEMSTRUCT& item, Glyph glyph);

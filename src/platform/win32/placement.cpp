@@ -1,17 +1,21 @@
 #include "platform/win32/placement.h"
 
+#include <algorithm>
+
 namespace mekuri::win {
 namespace {
 
-MONITORINFO MonitorOf(const RECT& rect) {
+MONITORINFO MonitorInfo(HMONITOR monitor) {
   MONITORINFO info{};
   info.cbSize = sizeof(info);
-  if (!GetMonitorInfoW(MonitorFromRect(&rect, MONITOR_DEFAULTTONEAREST), &info)) {
+  if (!GetMonitorInfoW(monitor, &info)) {
     info.rcMonitor = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
     info.rcWork = info.rcMonitor;
   }
   return info;
 }
+
+MONITORINFO MonitorOf(const RECT& rect) { return MonitorInfo(MonitorFromRect(&rect, MONITOR_DEFAULTTONEAREST)); }
 
 }  // namespace
 
@@ -33,5 +37,18 @@ RECT RestoredRect(HWND hwnd) {
 }
 
 RECT WorkAreaOf(const RECT& rect) { return MonitorOf(rect).rcWork; }
+
+void Centre(HWND window, HWND owner) {
+  RECT self{};
+  GetWindowRect(window, &self);
+  const LONG width = self.right - self.left;
+  const LONG height = self.bottom - self.top;
+  const RECT work = MonitorInfo(MonitorFromWindow(owner ? owner : window, MONITOR_DEFAULTTONEAREST)).rcWork;
+  RECT around = work;
+  if (owner && !IsIconic(owner)) GetWindowRect(owner, &around);
+  const LONG x = std::max(work.left, std::min(around.left + (around.right - around.left - width) / 2, work.right - width));
+  const LONG y = std::max(work.top, std::min(around.top + (around.bottom - around.top - height) / 2, work.bottom - height));
+  SetWindowPos(window, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
 
 }  // namespace mekuri::win

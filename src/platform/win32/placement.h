@@ -1,6 +1,7 @@
 #pragma once
 // Where a window is when the user sees it again: its restored rectangle
-// whatever its state, and the work area around a rectangle.
+// whatever its state, the work area around a rectangle, and a window
+// centred where the user looks.
 #include <windows.h>
 
 namespace mekuri::win {
@@ -12,5 +13,9 @@ RECT RestoredRect(HWND hwnd);
 // The work area (the screen less the task bar) of the monitor nearest the
 // rectangle.
 RECT WorkAreaOf(const RECT& rect);
+// Centres the window on its owner, whole on the work area of the owner's
+// monitor; without an owner, or with a minimised one, on the work area of
+// the monitor the owner or the window is on.
+void Centre(HWND window, HWND owner);
 
 }  // namespace mekuri::win

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "platform/win32/controls.h"
 #include "platform/win32/guard.h"
 
 namespace mekuri::win {
@@ -66,6 +67,21 @@ Window* Window::FirstLoaded(const wchar_t* formName) {
   return nullptr;
 }
 
+bool Window::Create(const FormDesign& design) {
+  dpi_ = SystemDpi();
+  const SIZE outer = OuterSizeForClient(design.clientWidth, design.clientHeight, design.style, design.exStyle, dpi_);
+  defaultId_ = markedId_ = design.defaultId;
+  cancelId_ = design.cancelId;
+  if (!CreateTopLevel(design.exStyle, design.style, design.caption, design.at.x, design.at.y, outer.cx, outer.cy,
+                      design.owner, design.icon)) {
+    return false;
+  }
+  dpi_ = WindowDpi(hwnd_);
+  CreateControls();
+  Layout();
+  return true;
+}
+
 bool Window::CreateTopLevel(DWORD exStyle, DWORD style, const std::wstring& caption, int x, int y,
                             int width, int height, HWND owner, HICON icon) {
   const std::wstring className = WindowClassName(FormName());
@@ -102,13 +118,71 @@ LRESULT Window::DefaultProc(UINT msg, WPARAM wParam, LPARAM lParam) {
   return DefWindowProcW(hwnd_, msg, wParam, lParam);
 }
 
-UINT Window::AdoptDpi(WPARAM wParam, LPARAM lParam) {
-  const RECT* r = reinterpret_cast<const RECT*>(lParam);
-  SetWindowPos(hwnd_, nullptr, r->left, r->top, r->right - r->left, r->bottom - r->top, SWP_NOZORDER | SWP_NOACTIVATE);
-  return HIWORD(wParam);
+void Window::MarkDefault(int id) {
+  for (int button : {markedId_, id}) {
+    if (HWND h = button ? GetDlgItem(hwnd_, button) : nullptr) {
+      SendMessageW(h, BM_SETSTYLE, button == id ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON, TRUE);
+    }
+  }
+  markedId_ = id;
+}
+
+void Window::SetDefaultButtons(int defaultId, int cancelId) {
+  defaultId_ = defaultId;
+  cancelId_ = cancelId;
+  MarkDefault(defaultId);
+}
+
+void Window::SetReadOnlyBox(HWND box, int background) {
+  readOnlyBox_ = box;
+  readOnlyBackground_ = background;
+  KeepDialogKeys(box);
+}
+
+void Window::OnCancel() {
+  if (cancelId_) OnCommand(cancelId_, BN_CLICKED);
 }
 
 LRESULT Window::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+  switch (msg) {
+    case WM_COMMAND: {
+      const int id = LOWORD(wParam);
+      const int code = HIWORD(wParam);
+      if (id == IDCANCEL) {
+        OnCancel();
+        return 0;
+      }
+      const HWND control = reinterpret_cast<HWND>(lParam);
+      if (defaultId_ && control && (code == BN_SETFOCUS || code == BN_KILLFOCUS) &&
+          (SendMessageW(control, WM_GETDLGCODE, 0, 0) & (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON))) {
+        MarkDefault(code == BN_SETFOCUS ? id : defaultId_);
+      }
+      OnCommand(id, code);
+      return 0;
+    }
+    case WM_CTLCOLORSTATIC:
+      if (readOnlyBox_ && reinterpret_cast<HWND>(lParam) == readOnlyBox_) {
+        return ColourStatic(wParam, GetSysColor(COLOR_WINDOWTEXT), readOnlyBackground_);
+      }
+      break;
+    case DM_GETDEFID:
+      if (markedId_) return MAKELRESULT(markedId_, DC_HASDEFID);
+      break;
+    case WM_DPICHANGED: {
+      // The size the system suggests for the new DPI, then the design at it.
+      const RECT* r = reinterpret_cast<const RECT*>(lParam);
+      SetWindowPos(hwnd_, nullptr, r->left, r->top, r->right - r->left, r->bottom - r->top,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
+      dpi_ = HIWORD(wParam);
+      Layout();
+      return 0;
+    }
+    case WM_CLOSE:
+      Unload();
+      return 0;
+    default:
+      break;
+  }
   return DefaultProc(msg, wParam, lParam);
 }
 
@@ -130,7 +204,7 @@ LRESULT CALLBACK Window::StaticProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM l
     auto& loaded = LoadedList();
     loaded.erase(std::remove(loaded.begin(), loaded.end(), self), loaded.end());
     self->OnDestroyed();
-    if (self->DeleteWhenClosed()) ClosedList().push_back(self);
+    if (self->ownsItself_) ClosedList().push_back(self);
     return result;
   }
   return Guarded([&] { return self->HandleMessage(msg, wParam, lParam); });

@@ -10,12 +10,32 @@
 // the object waits, closed, until the program's own loop is between two
 // messages, where no code of any window is running. Code that ran a message
 // box (or called anything that may) asks Closed() before it goes on.
+//
+// Every form is opened by its static Open(...), which answers the loaded
+// window (nullptr when it cannot be created) or, for a modal dialog, its
+// answer. A form describes its frame in a FormDesign; the base creates it at
+// the DPI of its monitor and handles what every form shares: Enter and Esc,
+// the default button, DPI changes and the close box.
 #include <windows.h>
 
 #include <string>
 #include <vector>
 
 namespace mekuri::win {
+
+// A form's top-level window as designed.
+struct FormDesign {
+  DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
+  DWORD exStyle = 0;
+  int clientWidth = 0;  // the client area, pixels at 96 DPI
+  int clientHeight = 0;
+  std::wstring caption;
+  HWND owner = nullptr;
+  HICON icon = nullptr;
+  int defaultId = 0;  // the button Enter presses; 0: none
+  int cancelId = 0;   // the button Esc presses; 0: none
+  POINT at{CW_USEDEFAULT, CW_USEDEFAULT};
+};
 
 class Window {
  public:
@@ -49,21 +69,50 @@ class Window {
   }
 
  protected:
+  // Creates the window as designed, sized for its client area at the DPI of
+  // its monitor, then its controls and their layout; false on failure.
+  bool Create(const FormDesign& design);
   // Registers the class (once) and creates the window; false on failure.
   bool CreateTopLevel(DWORD exStyle, DWORD style, const std::wstring& caption, int x, int y,
                       int width, int height, HWND owner, HICON icon = nullptr);
+  // The controls, once; their places and fonts at dpi_, again at each change.
+  virtual void CreateControls() {}
+  virtual void Layout() {}
+  // WM_COMMAND from a control or menu; Esc reaches OnCancel instead, which
+  // presses the cancel button.
+  virtual void OnCommand(int /*id*/, int /*code*/) {}
+  virtual void OnCancel();
+  // The forms' common messages (commands, the default button, DPI changes,
+  // the close box); the rest goes to DefaultProc.
   virtual LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
   // Unhandled messages; activation also keeps the keyboard focus on the
   // control that had it, as a dialog does.
   LRESULT DefaultProc(UINT msg, WPARAM wParam, LPARAM lParam);
-  // WM_DPICHANGED: takes the size the system suggests; answers the new DPI.
-  UINT AdoptDpi(WPARAM wParam, LPARAM lParam);
+  // The push button drawn as the default one, which Enter presses (0: none).
+  // A button made with BS_NOTIFY is the default while it has the focus.
+  void MarkDefault(int id);
+  // The default button of the design from now on, marked; Esc presses
+  // `cancelId`.
+  void SetDefaultButtons(int defaultId, int cancelId);
   // Called after WM_NCDESTROY, when the handle is gone: references to the
   // window are dropped here.
   virtual void OnDestroyed() {}
-  // Windows created with new that the program does not keep elsewhere: the
-  // object is deleted once it is closed, at the next safe point.
-  virtual bool DeleteWhenClosed() const { return false; }
+  // A new window of the form, which the program keeps nowhere else: the
+  // object is deleted once it is closed, at the next safe point. nullptr
+  // when it cannot be created.
+  template <class Form>
+  static Form* New(const FormDesign& design) {
+    auto* form = new Form();
+    static_cast<Window*>(form)->ownsItself_ = true;
+    if (static_cast<Window*>(form)->Create(design)) return form;
+    delete form;
+    return nullptr;
+  }
+  // A multi-line box that cannot be typed into: Tab, Enter and Esc stay the
+  // window's, and its text reads on the system colour `background`.
+  void SetReadOnlyBox(HWND box, int background);
+
+  UINT dpi_ = 96;  // the window's DPI, which the design is scaled to
 
  private:
   static LRESULT CALLBACK StaticProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
@@ -74,6 +123,12 @@ class Window {
   unsigned liveness_ = kLive;
   HWND hwnd_ = nullptr;
   HWND lastFocus_ = nullptr;
+  bool ownsItself_ = false;
+  int defaultId_ = 0;
+  int markedId_ = 0;
+  int cancelId_ = 0;
+  HWND readOnlyBox_ = nullptr;
+  int readOnlyBackground_ = COLOR_WINDOW;
 };
 
 // The class a form's windows are registered under: "Mekurinote." + form name.

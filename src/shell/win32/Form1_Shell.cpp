@@ -96,7 +96,7 @@ void ShowTodayNotice(Date today) {
     old->fCloseOnly = true;
     old->Unload();
   }
-  FormToday* notice = FormToday::Load();
+  FormToday* notice = FormToday::Open();
   if (!notice) return;
   notice->SetDate(today);
   notice->Show();

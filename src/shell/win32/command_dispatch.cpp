@@ -55,7 +55,7 @@ void DateCommand(Form1& form) {
   static bool fDateCommandBusy = false;
   if (fDateCommandBusy) return;
   fDateCommandBusy = true;
-  const Date picked = Form4::ShowModal(form.hwnd());
+  const Date picked = Form4::Open(form.hwnd());
   if (picked != kCancelDate) form.Today_DblClick(picked, false);
   fDateCommandBusy = false;
 }
@@ -80,7 +80,7 @@ bool RunCommand(Form1& form, uint16_t id) {
       form.OpenTodaysMonth();
       break;
     case kCmdCommonInfo:
-      Form3::ShowCommon();
+      Form3::Open();
       Module1::hidingWatch.lHiddenSeconds = 0;
       break;
     case kCmdTodaysMemo:
@@ -106,7 +106,7 @@ bool RunCommand(Form1& form, uint16_t id) {
       form.OpenAllMemo();
       break;
     case kCmdVersion:
-      FormVer::ShowVersion(form.hwnd());
+      FormVer::Open(form.hwnd());
       break;
     case kCmdCloseAll:
       CloseAll(form);

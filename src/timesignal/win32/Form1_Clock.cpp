@@ -39,7 +39,7 @@ void Form1::Timer3_Timer() {
   }
   if (tick.openWindow) {
     CancelDateDialog();
-    FormJihou::Show();
+    FormJihou::Open();
   }
 }
 
@@ -48,7 +48,7 @@ void Form1::Timer4_Timer() {
   for (int index : due) {
     CancelDateDialog();
     const std::u16string& entry = Module1::strMsgTable[index];
-    if (FormMsg* message = FormMsg::Create(MessageTime(entry), MessageText(entry))) message->Show();
+    if (FormMsg* message = FormMsg::Open(MessageTime(entry), MessageText(entry))) message->Show();
   }
 }
 

@@ -7,6 +7,8 @@
 #include "calendar/win32/Form1.h"
 #include "platform/control_ids.h"
 #include "platform/win32/clock.h"
+#include "platform/win32/controls.h"
+#include "platform/win32/placement.h"
 #include "platform/win32/text.h"
 #include "shell/commands.h"
 #include "startup/win32/Module1.h"
@@ -16,12 +18,6 @@ namespace mekuri {
 namespace {
 
 using win::DesignRect;
-
-// A small title bar without text, only the close box. A tool window, so that
-// the announcement leaves no blank button on the taskbar; topmost, so that it
-// is seen over whatever the user works in.
-constexpr DWORD kFormStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU;
-constexpr DWORD kFormExStyle = WS_EX_TOOLWINDOW | WS_EX_TOPMOST;
 
 // The design in twips, 15 to a pixel at 96 DPI. The buttons lie below the
 // first client area and come into view when the window grows.
@@ -42,32 +38,23 @@ void SetFont(HWND control, HFONT font) { SendMessageW(control, WM_SETFONT, reint
 
 FormJihou* FormJihou::Current() { return static_cast<FormJihou*>(FirstLoaded(L"FormJihou")); }
 
-FormJihou* FormJihou::Show() {
+FormJihou* FormJihou::Open() {
   if (FormJihou* previous = Current()) previous->Unload();
-  auto* form = new FormJihou();
-  if (!form->Create()) {
-    delete form;
-    return nullptr;
-  }
+  // A small title bar without text, only the close box. A tool window, so
+  // that the announcement leaves no blank button on the taskbar; topmost, so
+  // that it is seen over whatever the user works in. 2760 x 1005 twips; no
+  // default or cancel button until the growth.
+  auto* form = New<FormJihou>({.style = WS_POPUP | WS_CAPTION | WS_SYSMENU,
+                               .exStyle = WS_EX_TOOLWINDOW | WS_EX_TOPMOST, .clientWidth = 184,
+                               .clientHeight = 67, .icon = ProgramIcon()});
+  if (!form) return nullptr;
   form->Form_Load();
-  RECT rc{};
-  GetWindowRect(form->hwnd(), &rc);
-  const int x = (GetSystemMetrics(SM_CXSCREEN) - (rc.right - rc.left)) / 2;
-  const int y = (GetSystemMetrics(SM_CYSCREEN) - (rc.bottom - rc.top)) / 2;
-  SetWindowPos(form->hwnd(), nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  win::Centre(form->hwnd(), nullptr);
   ShowWindow(form->hwnd(), SW_SHOW);
   return form;
 }
 
-bool FormJihou::Create() {
-  dpi_ = win::SystemDpi();
-  const SIZE outer = win::OuterSizeForClient(kClientWidth, kClientHeight,
-                                             kFormStyle, kFormExStyle, dpi_);
-  if (!CreateTopLevel(kFormExStyle, kFormStyle, L"", 0, 0, outer.cx, outer.cy, nullptr,
-                      ProgramIcon())) {
-    return false;
-  }
-  dpi_ = win::WindowDpi(hwnd());
+void FormJihou::CreateControls() {
   HWND h = hwnd();
   constexpr DWORD kVisible = WS_VISIBLE | WS_CLIPSIBLINGS;
   // Out of sight until the growth, and out of reach of the keyboard too.
@@ -79,10 +66,8 @@ bool FormJihou::Create() {
                               kCommand2, dpi_);
   Label1 = win::CreateChild(h, WC_STATICW, L"", kVisible | SS_CENTER | SS_NOPREFIX, 0, LabelId(1), kLabel1, dpi_);
   Label2 = win::CreateChild(h, WC_STATICW, L"", kVisible | SS_CENTER | SS_NOPREFIX, 0, LabelId(2), kLabel2, dpi_);
-  Layout();
   SetTimer(h, kTimer1, kTimer1Ms, nullptr);
   SetTimer(h, kTimer2, static_cast<UINT>(animation_.intervalMs), nullptr);
-  return true;
 }
 
 void FormJihou::Layout() {
@@ -125,7 +110,7 @@ void FormJihou::Timer2_Timer() {
 void FormJihou::FinishGrowth() {
   EnableWindow(Command1, TRUE);
   EnableWindow(Command2, TRUE);
-  MarkDefault(Command1);
+  SetDefaultButtons(CommandId(1), CommandId(1));
   // Taller by the button's height and a gap: the buttons come into view.
   RECT button{}, window{};
   GetWindowRect(Command1, &button);
@@ -136,12 +121,6 @@ void FormJihou::FinishGrowth() {
   SetFocus(Command1);
 }
 
-void FormJihou::MarkDefault(HWND button) {
-  defaultButton_ = button;
-  SendMessageW(Command1, BM_SETSTYLE, button == Command1 ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON, TRUE);
-  SendMessageW(Command2, BM_SETSTYLE, button == Command2 ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON, TRUE);
-}
-
 void FormJihou::Command1_Click() { Unload(); }
 
 void FormJihou::Command2_Click() {
@@ -150,37 +129,14 @@ void FormJihou::Command2_Click() {
   Unload();
 }
 
+// Space on a focused button is its click: the button does that itself.
+void FormJihou::OnCommand(int id, int code) {
+  if (id == CommandId(1) && code == BN_CLICKED) Command1_Click();
+  if (id == CommandId(2) && code == BN_CLICKED) Command2_Click();
+}
+
 LRESULT FormJihou::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
   switch (msg) {
-    case WM_COMMAND:
-      switch (LOWORD(wParam)) {
-        case CommandId(1):
-        case CommandId(2): {
-          // Space on a focused button is its click: the button does that itself.
-          HWND button = LOWORD(wParam) == CommandId(1) ? Command1 : Command2;
-          if (HIWORD(wParam) == BN_CLICKED) {
-            if (button == Command1) {
-              Command1_Click();
-            } else {
-              Command2_Click();
-            }
-          } else if (Grown() && HIWORD(wParam) == BN_SETFOCUS) {
-            MarkDefault(button);
-          } else if (Grown() && HIWORD(wParam) == BN_KILLFOCUS) {
-            MarkDefault(Command1);
-          }
-          return 0;
-        }
-        case IDCANCEL:  // Esc; before the growth there is no cancel button, and Enter finds no default
-          if (Grown()) Command1_Click();
-          return 0;
-        default:
-          break;
-      }
-      break;
-    case DM_GETDEFID:
-      // The dialog keys ask this when Tab moves the focus between buttons.
-      return Grown() ? MAKELRESULT(GetDlgCtrlID(defaultButton_), DC_HASDEFID) : 0;
     case WM_TIMER:
       if (wParam == kTimer1) {
         Timer1_Timer();
@@ -191,23 +147,13 @@ LRESULT FormJihou::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_CTLCOLORSTATIC:
       // The chime text keeps the standard colour until the cycle starts.
       if (reinterpret_cast<HWND>(lParam) == Label2 && animation_.nBlink != 0) {
-        HDC dc = reinterpret_cast<HDC>(wParam);
-        SetTextColor(dc, BlinkColor(animation_.nBlink));
-        SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
-        return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+        return win::ColourStatic(wParam, BlinkColor(animation_.nBlink), COLOR_BTNFACE);
       }
       break;
-    case WM_DPICHANGED:
-      dpi_ = AdoptDpi(wParam, lParam);
-      Layout();
-      return 0;
-    case WM_CLOSE:
-      Unload();
-      return 0;
     default:
       break;
   }
-  return DefaultProc(msg, wParam, lParam);
+  return Window::HandleMessage(msg, wParam, lParam);
 }
 
 }  // namespace mekuri

@@ -4,7 +4,6 @@
 // a minute. One at a time; every showing starts again from the design.
 #include <windows.h>
 
-#include "platform/win32/controls.h"
 #include "platform/win32/handles.h"
 #include "platform/win32/window.h"
 #include "timesignal/time_signal.h"
@@ -13,14 +12,11 @@ namespace mekuri {
 
 class FormJihou : public win::Window {
  public:
-  static constexpr int kClientWidth = 184;  // 2760 twips
-  static constexpr int kClientHeight = 67;  // 1005 twips
-
   const wchar_t* FormName() const override { return L"FormJihou"; }
 
   // Loads the window afresh (closing one still open), centres it on the
   // screen and shows it modeless. It is deleted once closed.
-  static FormJihou* Show();
+  static FormJihou* Open();
   // The loaded window, or nullptr.
   static FormJihou* Current();
 
@@ -37,20 +33,14 @@ class FormJihou : public win::Window {
 
  protected:
   LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
-  bool DeleteWhenClosed() const override { return true; }
+  void CreateControls() override;
+  void Layout() override;
+  void OnCommand(int id, int code) override;
 
  private:
-  FormJihou() = default;
-  bool Create();
-  void Layout();
   void SetChimeFont();
   void FinishGrowth();
-  void MarkDefault(HWND button);
-  // After the growth Command1 is the default and the cancel button.
-  bool Grown() const { return animation_.intervalMs == ChimeAnimation::kCycleMs; }
 
-  UINT dpi_ = 96;
-  HWND defaultButton_ = nullptr;
   ChimeAnimation animation_;
   win::UniqueFont formFont_;
   win::UniqueFont hourFont_;
