@@ -12,13 +12,7 @@
 namespace mekuri {
 namespace {
 
-using win::DesignRect;
-
-// The design in twips, 15 to a pixel at 96 DPI.
 using win::FromTwips;
-constexpr DesignRect kLabel1 = FromTwips(60, 60, 3660, 375);
-constexpr DesignRect kText1 = FromTwips(120, 540, 3555, 1575);
-constexpr DesignRect kCommand1 = FromTwips(1140, 2190, 1500, 375);
 
 // The keys that would change the text: Delete, V (paste with Ctrl) and
 // Insert (paste with Shift). They do nothing, whatever the modifiers.
@@ -44,37 +38,18 @@ FormMsg* FormMsg::Open(const std::u16string& time, const std::u16string& text) {
 }
 
 void FormMsg::CreateControls() {
-  HWND h = hwnd();
-  constexpr DWORD kVisible = WS_VISIBLE | WS_CLIPSIBLINGS;
+  const int text = AddFont(1200);
   // The button first in the tab order: it has the focus when the window
-  // opens, so Enter or Space closes it at once.
-  Command1 = win::CreateChild(h, WC_BUTTONW, win::Wide(kCloseCaption).c_str(),
-                              kVisible | WS_TABSTOP | BS_DEFPUSHBUTTON, 0, CommandId(1), kCommand1, dpi_);
-  Text1 = win::CreateChild(h, WC_EDITW, L"",
-                           kVisible | WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL | ES_READONLY,
-                           WS_EX_CLIENTEDGE, TextId(1), kText1, dpi_);
-  SetWindowSubclass(Text1, TextProc, 1, reinterpret_cast<DWORD_PTR>(this));
+  // opens, so Enter or Space closes it at once. The design in twips.
+  Command1 = Child(WC_BUTTONW, win::Wide(kCloseCaption), WS_TABSTOP | BS_DEFPUSHBUTTON, 0, CommandId(1),
+                   FromTwips(1140, 2190, 1500, 375), text, [this] { Command1_Click(); });
+  Text1 = Child(WC_EDITW, L"", WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL | ES_READONLY, WS_EX_CLIENTEDGE,
+                TextId(1), FromTwips(120, 540, 3555, 1575), text);
+  win::Subclass(Text1, [this](HWND, UINT msg, WPARAM wParam, LPARAM) { return Text1Proc(msg, wParam); });
   // Read-only, yet the message reads on the window colour, not grey.
   SetReadOnlyBox(Text1, COLOR_WINDOW);
-  Label1 = win::CreateChild(h, WC_STATICW, L"", kVisible | SS_CENTER | SS_NOPREFIX, 0, LabelId(1), kLabel1, dpi_);
-}
-
-void FormMsg::Layout() {
-  font_ = win::CreateDesignFont(win::kGothicFace, 1200, false, false, win::kShiftJisCharset, dpi_);
-  fontTime_ = win::CreateDesignFont(win::kGothicFace, 1575, true, false, win::kShiftJisCharset, dpi_);
-  const struct {
-    HWND control;
-    DesignRect rect;
-    HFONT font;
-  } controls[] = {
-      {Label1, kLabel1, fontTime_.get()},
-      {Text1, kText1, font_.get()},
-      {Command1, kCommand1, font_.get()},
-  };
-  for (const auto& c : controls) {
-    win::PlaceChild(c.control, c.rect, dpi_);
-    SendMessageW(c.control, WM_SETFONT, reinterpret_cast<WPARAM>(c.font), TRUE);
-  }
+  Label1 = Child(WC_STATICW, L"", SS_CENTER | SS_NOPREFIX, 0, LabelId(1), FromTwips(60, 60, 3660, 375),
+                 AddFont(1575, true));
 }
 
 void FormMsg::Show() {
@@ -90,39 +65,21 @@ void FormMsg::Text1_KeyDown(int& KeyCode, int) {
 
 void FormMsg::Text1_KeyUp(int& KeyCode, int Shift) { Text1_KeyDown(KeyCode, Shift); }
 
-LRESULT CALLBACK FormMsg::TextProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR refData) {
-  auto* self = reinterpret_cast<FormMsg*>(refData);
-  switch (msg) {
-    case WM_KEYDOWN:
-    case WM_KEYUP: {
-      int keyCode = static_cast<int>(wParam);
-      if (msg == WM_KEYDOWN) {
-        self->Text1_KeyDown(keyCode, ShiftState());
-        // V types a character as well; Delete and Insert do not.
-        self->eatChar_ = keyCode == 0 && wParam == kKeyV;
-      } else {
-        self->Text1_KeyUp(keyCode, ShiftState());
-      }
-      if (keyCode == 0) return 0;
-      break;
-    }
-    case WM_CHAR:
-      if (self->eatChar_) {
-        self->eatChar_ = false;
-        return 0;
-      }
-      break;
-    case WM_NCDESTROY:
-      RemoveWindowSubclass(hwnd, TextProc, 1);
-      break;
-    default:
-      break;
+std::optional<LRESULT> FormMsg::Text1Proc(UINT msg, WPARAM wParam) {
+  if (msg == WM_CHAR && eatChar_) {
+    eatChar_ = false;
+    return 0;
   }
-  return DefSubclassProc(hwnd, msg, wParam, lParam);
-}
-
-void FormMsg::OnCommand(int id, int code) {
-  if (id == CommandId(1) && code == BN_CLICKED) Command1_Click();
+  if (msg != WM_KEYDOWN && msg != WM_KEYUP) return std::nullopt;
+  int keyCode = static_cast<int>(wParam);
+  if (msg == WM_KEYDOWN) {
+    Text1_KeyDown(keyCode, ShiftState());
+    // V types a character as well; Delete and Insert do not.
+    eatChar_ = keyCode == 0 && wParam == kKeyV;
+  } else {
+    Text1_KeyUp(keyCode, ShiftState());
+  }
+  return keyCode == 0 ? std::optional<LRESULT>(0) : std::nullopt;
 }
 
 }  // namespace mekuri

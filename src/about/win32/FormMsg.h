@@ -4,9 +4,9 @@
 // it; the text can be read and copied but not changed.
 #include <windows.h>
 
+#include <optional>
 #include <string>
 
-#include "platform/win32/handles.h"
 #include "platform/win32/window.h"
 
 namespace mekuri {
@@ -32,16 +32,11 @@ class FormMsg : public win::Window {
 
  protected:
   void CreateControls() override;
-  void Layout() override;
-  void OnCommand(int id, int code) override;
 
  private:
-  static LRESULT CALLBACK TextProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id,
-                                   DWORD_PTR refData);
+  std::optional<LRESULT> Text1Proc(UINT msg, WPARAM wParam);
 
   bool eatChar_ = false;  // the character of a swallowed key is swallowed too
-  win::UniqueFont font_;
-  win::UniqueFont fontTime_;
 };
 
 }  // namespace mekuri

@@ -6,14 +6,11 @@
 #include <string>
 
 #include "platform/control_ids.h"
-#include "platform/win32/controls.h"
 #include "platform/win32/placement.h"
 #include "platform/win32/text.h"
 
 namespace mekuri {
 namespace {
-
-using win::DesignRect;
 
 constexpr wchar_t kCaption[] = L"バージョン情報";
 constexpr wchar_t kVersionLine[] = L"Mekurinote.exe  Ver 1.00 (2004.09.10)";
@@ -30,16 +27,10 @@ constexpr wchar_t kNewLine[] = L"\r\n";
 // The design in twips, 15 to a pixel at 96 DPI; a frame's contents are
 // placed at the frame's origin plus their offset inside it.
 using win::FromTwips;
-constexpr DesignRect kLabel1 = FromTwips(120, 120, 4335, 255);
-constexpr DesignRect kFrame1 = FromTwips(240, 420, 4095, 1995);
-constexpr DesignRect kLabel4 = FromTwips(240 + 180, 420 + 240, 3735, 1215);
-constexpr DesignRect kCommand1 = FromTwips(240 + 300, 420 + 1560, 3495, 315);
-constexpr DesignRect kFrame2 = FromTwips(120, 2460, 4335, 1515);
-constexpr DesignRect kText1 = FromTwips(120 + 120, 2460 + 180, 4095, 1215);
-
+constexpr win::DesignRect kText1 = FromTwips(120 + 120, 2460 + 180, 4095, 1215);
 // Without a border: on the button face inside its frame the box reads as
 // part of the window, and all six lines have room.
-constexpr DWORD kText1Style = WS_VISIBLE | WS_CLIPSIBLINGS | WS_TABSTOP | ES_MULTILINE | ES_READONLY;
+constexpr DWORD kText1Style = WS_TABSTOP | ES_MULTILINE | ES_READONLY;
 
 std::wstring Number(long value) { return std::to_wstring(value); }
 
@@ -101,35 +92,20 @@ FormVer* FormVer::Open(HWND owner) {
 }
 
 void FormVer::CreateControls() {
-  HWND h = hwnd();
-  constexpr DWORD kVisible = WS_VISIBLE | WS_CLIPSIBLINGS;
+  const int font = AddFont(900);
   // Creation order is the tab order: the button first, so Enter and Space
   // work as soon as the window opens.
-  Command1 = win::CreateChild(h, WC_BUTTONW, kBackCaption, kVisible | WS_TABSTOP | BS_DEFPUSHBUTTON, 0,
-                              CommandId(1), kCommand1, dpi_);
-  Text1 = win::CreateChild(h, WC_EDITW, L"", kText1Style, 0, TextId(1), kText1, dpi_);
+  Command1 = Child(WC_BUTTONW, kBackCaption, WS_TABSTOP | BS_DEFPUSHBUTTON, 0, CommandId(1),
+                   FromTwips(240 + 300, 420 + 1560, 3495, 315), font, [this] { Command1_Click(); });
+  Text1 = Child(WC_EDITW, L"", kText1Style, 0, TextId(1), kText1, font);
   // The read-only box keeps the button-face colour whatever the theme.
   SetReadOnlyBox(Text1, COLOR_BTNFACE);
-  Label1 = win::CreateChild(h, WC_STATICW, L"", kVisible | SS_CENTER | SS_NOPREFIX, 0, LabelId(1), kLabel1, dpi_);
-  Label4 = win::CreateChild(h, WC_STATICW, L"", kVisible | SS_LEFT | SS_NOPREFIX, 0, LabelId(4), kLabel4, dpi_);
+  Label1 = Child(WC_STATICW, L"", SS_CENTER | SS_NOPREFIX, 0, LabelId(1), FromTwips(120, 120, 4335, 255), font);
+  Label4 = Child(WC_STATICW, L"", SS_LEFT | SS_NOPREFIX, 0, LabelId(4), FromTwips(240 + 180, 420 + 240, 3735, 1215),
+                 font);
   // Created last, the frames lie below what they hold.
-  Frame1 = win::CreateChild(h, WC_BUTTONW, L"", kVisible | BS_GROUPBOX, 0, FrameId(1), kFrame1, dpi_);
-  Frame2 = win::CreateChild(h, WC_BUTTONW, L"", kVisible | BS_GROUPBOX, 0, FrameId(2), kFrame2, dpi_);
-}
-
-void FormVer::Layout() {
-  font_ = win::CreateDesignFont(win::kGothicFace, 900, false, false, win::kShiftJisCharset, dpi_);
-  const struct {
-    HWND control;
-    DesignRect rect;
-  } controls[] = {
-      {Label1, kLabel1}, {Frame1, kFrame1}, {Label4, kLabel4},
-      {Command1, kCommand1}, {Frame2, kFrame2}, {Text1, kText1},
-  };
-  for (const auto& c : controls) {
-    win::PlaceChild(c.control, c.rect, dpi_);
-    SendMessageW(c.control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), TRUE);
-  }
+  Frame1 = Child(WC_BUTTONW, L"", BS_GROUPBOX, 0, FrameId(1), FromTwips(240, 420, 4095, 1995), font);
+  Frame2 = Child(WC_BUTTONW, L"", BS_GROUPBOX, 0, FrameId(2), FromTwips(120, 2460, 4335, 1515), font);
 }
 
 void FormVer::Form_Load() {
@@ -158,7 +134,7 @@ void FormVer::ShowScrollBarIfNeeded() {
   SendMessageW(Text1, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&format));
   TEXTMETRICW metrics{};
   if (HDC dc = GetDC(Text1)) {
-    HGDIOBJ old = SelectObject(dc, font_.get());
+    HGDIOBJ old = SelectObject(dc, Font(0));
     GetTextMetricsW(dc, &metrics);
     SelectObject(dc, old);
     ReleaseDC(Text1, dc);
@@ -166,17 +142,12 @@ void FormVer::ShowScrollBarIfNeeded() {
   if (metrics.tmHeight <= 0 || lines * metrics.tmHeight <= format.bottom - format.top) return;
   const std::wstring text = win::GetText(Text1);
   DestroyWindow(Text1);
-  Text1 = win::CreateChild(hwnd(), WC_EDITW, text.c_str(), kText1Style | WS_VSCROLL, 0, TextId(1), kText1, dpi_);
-  SendMessageW(Text1, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), TRUE);
+  Text1 = Child(WC_EDITW, text, kText1Style | WS_VSCROLL, 0, TextId(1), kText1, 0);
   SetReadOnlyBox(Text1, COLOR_BTNFACE);
   // Back to its place above its frame and after the button in the tab order.
   SetWindowPos(Text1, Command1, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
 void FormVer::Command1_Click() { Unload(); }
-
-void FormVer::OnCommand(int id, int code) {
-  if (id == CommandId(1) && code == BN_CLICKED) Command1_Click();
-}
 
 }  // namespace mekuri

@@ -4,7 +4,6 @@
 // window.
 #include <windows.h>
 
-#include "platform/win32/handles.h"
 #include "platform/win32/window.h"
 
 namespace mekuri {
@@ -30,14 +29,10 @@ class FormVer : public win::Window {
 
  protected:
   void CreateControls() override;
-  void Layout() override;
-  void OnCommand(int id, int code) override;
 
  private:
   void Form_Load();
   void ShowScrollBarIfNeeded();
-
-  win::UniqueFont font_;
 };
 
 }  // namespace mekuri

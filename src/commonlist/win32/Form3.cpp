@@ -4,6 +4,7 @@
 #include <shellapi.h>
 
 #include <algorithm>
+#include <utility>
 #include <vector>
 
 #include "calendar/calendar_texts.h"
@@ -23,20 +24,7 @@
 namespace mekuri {
 namespace {
 
-using win::DesignRect;
 using win::FromTwips;
-
-// The design in twips, 15 to a pixel at 96 DPI; the buttons sit inside Frame1.
-constexpr DesignRect kList1 = FromTwips(120, 120, 5115, 2760);
-constexpr DesignRect kText1 = FromTwips(120, 2940, 4155, 315);
-constexpr DesignRect kLabel1 = FromTwips(4320, 2940, 435, 315);
-constexpr DesignRect kLabel2 = FromTwips(4800, 2940, 435, 315);
-constexpr DesignRect kFrame1 = FromTwips(120, 3360, 5115, 495);
-constexpr DesignRect kCommand1 = FromTwips(120 + 60, 3360 + 60, 1095, 375);
-constexpr DesignRect kCommand2 = FromTwips(120 + 1320, 3360 + 60, 1095, 375);
-constexpr DesignRect kCommand3 = FromTwips(120 + 2580, 3360 + 60, 1095, 375);
-constexpr DesignRect kCommand4 = FromTwips(120 + 3900, 3360 + 60, 1215, 375);
-constexpr DesignRect kLabel3 = FromTwips(120, 3930, 5115, 315);
 
 constexpr UINT_PTR kTimer1 = 1;
 constexpr UINT kTimer1Ms = 1000;
@@ -70,64 +58,46 @@ Form3* Form3::Open() {
 }
 
 void Form3::CreateControls() {
-  HWND h = hwnd();
-  constexpr DWORD kVisible = WS_VISIBLE | WS_CLIPSIBLINGS;
+  const int font = AddFont(975);
   // A report view of one column with check boxes: Space and a click on the
-  // box toggle an item's check, as in every check list of the system.
-  List1 = win::CreateChild(h, WC_LISTVIEWW, L"",
-                           kVisible | WS_TABSTOP | LVS_REPORT | LVS_NOCOLUMNHEADER | LVS_SINGLESEL |
-                               LVS_SHOWSELALWAYS,
-                           WS_EX_CLIENTEDGE, ListId(1), kList1, dpi_);
-  SendMessageW(List1, LVM_SETEXTENDEDLISTVIEWSTYLE, 0,
-               LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT | LVS_EX_LABELTIP);
+  // box toggle an item's check, as in every check list of the system. The
+  // design in twips; the buttons sit inside Frame1.
+  List1 = Child(WC_LISTVIEWW, L"", WS_TABSTOP | LVS_REPORT | LVS_NOCOLUMNHEADER | LVS_SINGLESEL | LVS_SHOWSELALWAYS,
+                WS_EX_CLIENTEDGE, ListId(1), FromTwips(120, 120, 5115, 2760), font);
+  SendMessageW(List1, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT | LVS_EX_LABELTIP);
   LVCOLUMNW column{};
   column.mask = LVCF_WIDTH;
   SendMessageW(List1, LVM_INSERTCOLUMNW, 0, reinterpret_cast<LPARAM>(&column));
   DragAcceptFiles(List1, TRUE);
-  Text1 = win::CreateChild(h, WC_EDITW, L"", kVisible | WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, TextId(1),
-                           kText1, dpi_);
+  Text1 = Child(WC_EDITW, L"", WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, TextId(1),
+                FromTwips(120, 2940, 4155, 315), font);
   SendMessageW(Text1, EM_SETLIMITTEXT, kCommonMaxChars, 0);
-  Label1 = win::CreateChild(h, WC_STATICW, L"0", kVisible | SS_CENTER | SS_CENTERIMAGE | SS_NOTIFY, 0, LabelId(1),
-                            kLabel1, dpi_);
-  Label2 = win::CreateChild(h, WC_STATICW, L"0", kVisible | SS_CENTER | SS_CENTERIMAGE | SS_NOTIFY, 0, LabelId(2),
-                            kLabel2, dpi_);
-  Command1 = win::CreateChild(h, WC_BUTTONW, W(kAddCaption).c_str(), kVisible | WS_TABSTOP | BS_PUSHBUTTON, 0,
-                              CommandId(1), kCommand1, dpi_);
-  Command2 = win::CreateChild(h, WC_BUTTONW, W(kModifyCaption).c_str(),
-                              kVisible | WS_TABSTOP | WS_DISABLED | BS_PUSHBUTTON, 0, CommandId(2), kCommand2, dpi_);
-  Command3 = win::CreateChild(h, WC_BUTTONW, W(kRemoveCaption).c_str(),
-                              kVisible | WS_TABSTOP | WS_DISABLED | BS_PUSHBUTTON, 0, CommandId(3), kCommand3, dpi_);
-  Command4 = win::CreateChild(h, WC_BUTTONW, W(kCommonCloseCaption).c_str(), kVisible | WS_TABSTOP | BS_PUSHBUTTON,
-                              0, CommandId(4), kCommand4, dpi_);
-  Frame1 = win::CreateChild(h, WC_BUTTONW, L"", kVisible | BS_GROUPBOX, 0, FrameId(1), kFrame1, dpi_);
-  Label3 = win::CreateChild(h, WC_STATICW, W(kCommonKeyHelp).c_str(), kVisible, 0, LabelId(3), kLabel3, dpi_);
-  List2 = win::CreateChild(h, WC_LISTBOXW, L"", LBS_SORT | LBS_HASSTRINGS, 0, ListId(2), DesignRect{0, 0, 0, 0},
-                           dpi_);
-  tips_.Create(h);
-  tips_.Add(Text1, W(kText1Tip));
-  tips_.Add(Label1, W(kLabel1Tip));
-  tips_.Add(Label2, W(kLabel2Tip));
-  tips_.Add(Command1, W(kAddTip));
-  tips_.Add(Command2, W(kModifyTip));
-  tips_.Add(Command3, W(kRemoveTip));
-  tips_.Add(Command4, W(kCommonCloseTip));
+  constexpr DWORD kCount = SS_CENTER | SS_CENTERIMAGE | SS_NOTIFY;
+  Label1 = Child(WC_STATICW, L"0", kCount, 0, LabelId(1), FromTwips(4320, 2940, 435, 315), font);
+  Label2 = Child(WC_STATICW, L"0", kCount, 0, LabelId(2), FromTwips(4800, 2940, 435, 315), font);
+  Command1 = Child(WC_BUTTONW, W(kAddCaption), WS_TABSTOP | BS_PUSHBUTTON, 0, CommandId(1),
+                   FromTwips(120 + 60, 3360 + 60, 1095, 375), font, [this] { Command1_Click(); });
+  Command2 = Child(WC_BUTTONW, W(kModifyCaption), WS_TABSTOP | WS_DISABLED | BS_PUSHBUTTON, 0, CommandId(2),
+                   FromTwips(120 + 1320, 3360 + 60, 1095, 375), font, [this] { Command2_Click(); });
+  Command3 = Child(WC_BUTTONW, W(kRemoveCaption), WS_TABSTOP | WS_DISABLED | BS_PUSHBUTTON, 0, CommandId(3),
+                   FromTwips(120 + 2580, 3360 + 60, 1095, 375), font, [this] { Command3_Click(); });
+  Command4 = Child(WC_BUTTONW, W(kCommonCloseCaption), WS_TABSTOP | BS_PUSHBUTTON, 0, CommandId(4),
+                   FromTwips(120 + 3900, 3360 + 60, 1215, 375), font, [this] { Command4_Click(); });
+  Frame1 = Child(WC_BUTTONW, L"", BS_GROUPBOX, 0, FrameId(1), FromTwips(120, 3360, 5115, 495), font);
+  Label3 = Child(WC_STATICW, W(kCommonKeyHelp), 0, 0, LabelId(3), FromTwips(120, 3930, 5115, 315), font);
+  // Hidden and unplaced: the sorting buffer.
+  List2 = win::CreateChild(hwnd(), WC_LISTBOXW, L"", LBS_SORT | LBS_HASSTRINGS, 0, ListId(2), win::DesignRect{}, dpi_);
+  tips_.Create(hwnd());
+  const std::pair<HWND, std::u16string_view> tips[] = {
+      {Text1, kText1Tip},   {Label1, kLabel1Tip},   {Label2, kLabel2Tip},         {Command1, kAddTip},
+      {Command2, kModifyTip}, {Command3, kRemoveTip}, {Command4, kCommonCloseTip},
+  };
+  for (const auto& [control, tip] : tips) tips_.Add(control, W(tip));
 }
 
 void Form3::Layout() {
-  font_ = win::CreateDesignFont(win::kGothicFace, 975, false, false, win::kShiftJisCharset, dpi_);
-  const struct {
-    HWND control;
-    DesignRect rect;
-  } controls[] = {
-      {List1, kList1},       {Text1, kText1},       {Label1, kLabel1},     {Label2, kLabel2},
-      {Frame1, kFrame1},     {Command1, kCommand1}, {Command2, kCommand2}, {Command3, kCommand3},
-      {Command4, kCommand4}, {Label3, kLabel3},
-  };
-  for (const auto& c : controls) {
-    win::PlaceChild(c.control, c.rect, dpi_);
-    SendMessageW(c.control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), TRUE);
-  }
-  SendMessageW(List2, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+  Window::Layout();
+  SendMessageW(List2, WM_SETFONT, reinterpret_cast<WPARAM>(Font(0)), FALSE);
   FitColumn();
 }
 
@@ -440,30 +410,11 @@ void Form3::DeleteCheck() {
 }
 
 void Form3::OnCommand(int id, int code) {
-  switch (id) {
-    case CommandId(1):
-      Command1_Click();
-      break;
-    case CommandId(2):
-      Command2_Click();
-      break;
-    case CommandId(3):
-      Command3_Click();
-      break;
-    case CommandId(4):
-      Command4_Click();
-      break;
-    case IDOK:  // Enter
-      if (GetFocus() == Text1) Text1_KeyDown(VK_RETURN, win::ShiftState());
-      break;
-    case TextId(1):
-      if (code == EN_CHANGE) Text1_Change();
-      if (code == EN_SETFOCUS) Text1_GotFocus();
-      if (code == EN_KILLFOCUS) Text1_LostFocus();
-      break;
-    default:
-      break;
-  }
+  if (id == IDOK && GetFocus() == Text1) Text1_KeyDown(VK_RETURN, win::ShiftState());  // Enter
+  if (id != TextId(1)) return;
+  if (code == EN_CHANGE) Text1_Change();
+  if (code == EN_SETFOCUS) Text1_GotFocus();
+  if (code == EN_KILLFOCUS) Text1_LostFocus();
 }
 
 LRESULT Form3::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {

@@ -9,7 +9,6 @@
 
 #include "commonlist/common_store.h"
 #include "platform/win32/controls.h"
-#include "platform/win32/handles.h"
 #include "platform/win32/window.h"
 
 namespace mekuri {
@@ -94,7 +93,6 @@ class Form3 : public win::Window {
   StoredCommonList stored_;  // the list as read when the window opened
   bool unloaded_ = false;
   win::ToolTips tips_;
-  win::UniqueFont font_;
 };
 
 }  // namespace mekuri

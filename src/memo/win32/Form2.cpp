@@ -19,19 +19,7 @@
 namespace mekuri {
 namespace {
 
-using win::DesignRect;
-
-// The design in twips, 15 to a pixel at 96 DPI; buttons sit inside Frame1.
 using win::FromTwips;
-constexpr DesignRect kLabel2 = FromTwips(180, 120, 1755, 315);
-constexpr DesignRect kLabel1 = FromTwips(180, 480, 795, 255);
-constexpr DesignRect kLabel4 = FromTwips(1080, 450, 855, 255);
-constexpr DesignRect kText1 = FromTwips(120, 720, 5775, 2355);
-constexpr DesignRect kFrame1 = FromTwips(2100, 120, 3795, 555);
-constexpr DesignRect kCommand1 = FromTwips(2100 + 60, 120 + 60, 1035, 435);
-constexpr DesignRect kCommand3 = FromTwips(2100 + 1260, 120 + 60, 1035, 435);
-constexpr DesignRect kCommand2 = FromTwips(2100 + 2460, 120 + 60, 1275, 435);
-constexpr DesignRect kLabel3 = FromTwips(120, 3180, 5775, 315);
 
 constexpr int kShiftNone = 0;
 constexpr int kShiftCtrl = 2;
@@ -57,49 +45,29 @@ Form2* Form2::Open() {
 }
 
 void Form2::CreateControls() {
-  HWND h = hwnd();
-  constexpr DWORD kVisible = WS_VISIBLE | WS_CLIPSIBLINGS;
-  Text1 = win::CreateChild(h, WC_EDITW, L"",
-                           kVisible | WS_TABSTOP | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE | ES_AUTOVSCROLL |
-                               ES_AUTOHSCROLL | ES_WANTRETURN,
-                           WS_EX_CLIENTEDGE, TextId(1), kText1, dpi_);
+  const int form = AddFont(975);
+  // The design in twips; the buttons sit inside Frame1.
+  Text1 = Child(WC_EDITW, L"",
+                WS_TABSTOP | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE | ES_AUTOVSCROLL | ES_AUTOHSCROLL | ES_WANTRETURN,
+                WS_EX_CLIENTEDGE, TextId(1), FromTwips(120, 720, 5775, 2355), form);
   // The limit is the save's to enforce, with its message; the box takes more.
   SendMessageW(Text1, EM_SETLIMITTEXT, 1 << 20, 0);
-  Command1 = win::CreateChild(h, WC_BUTTONW, W(kSaveCaption).c_str(), kVisible | WS_TABSTOP | BS_PUSHBUTTON, 0,
-                              CommandId(1), kCommand1, dpi_);
-  Command3 = win::CreateChild(h, WC_BUTTONW, W(kDeleteCaption).c_str(), kVisible | WS_TABSTOP | BS_PUSHBUTTON, 0,
-                              CommandId(3), kCommand3, dpi_);
-  Command2 = win::CreateChild(h, WC_BUTTONW, W(kCloseCaption).c_str(), kVisible | WS_TABSTOP | BS_PUSHBUTTON, 0,
-                              CommandId(2), kCommand2, dpi_);
-  Label2 = win::CreateChild(h, WC_STATICW, L"", kVisible | SS_NOTIFY, 0, LabelId(2), kLabel2, dpi_);
-  Label1 = win::CreateChild(h, WC_STATICW, W(kMemoHeading).c_str(), kVisible, 0, LabelId(1), kLabel1, dpi_);
-  Label4 = win::CreateChild(h, WC_STATICW, L"0", kVisible, 0, LabelId(4), kLabel4, dpi_);
-  Label3 = win::CreateChild(h, WC_STATICW, W(kKeyHelp).c_str(), kVisible, 0, LabelId(3), kLabel3, dpi_);
-  Frame1 = win::CreateChild(h, WC_BUTTONW, L"", kVisible | BS_GROUPBOX, 0, FrameId(1), kFrame1, dpi_);
-  SetWindowSubclass(Text1, TextProc, 1, reinterpret_cast<DWORD_PTR>(this));
-  tips_.Create(h);
+  Command1 = Child(WC_BUTTONW, W(kSaveCaption), WS_TABSTOP | BS_PUSHBUTTON, 0, CommandId(1),
+                   FromTwips(2100 + 60, 120 + 60, 1035, 435), form, [this] { Command1_Click(); });
+  Command3 = Child(WC_BUTTONW, W(kDeleteCaption), WS_TABSTOP | BS_PUSHBUTTON, 0, CommandId(3),
+                   FromTwips(2100 + 1260, 120 + 60, 1035, 435), form, [this] { Command3_Click(); });
+  Command2 = Child(WC_BUTTONW, W(kCloseCaption), WS_TABSTOP | BS_PUSHBUTTON, 0, CommandId(2),
+                   FromTwips(2100 + 2460, 120 + 60, 1275, 435), form, [this] { Command2_Click(); });
+  Label2 = Child(WC_STATICW, L"", SS_NOTIFY, 0, LabelId(2), FromTwips(180, 120, 1755, 315), AddFont(1425, true, true));
+  Label1 = Child(WC_STATICW, W(kMemoHeading), 0, 0, LabelId(1), FromTwips(180, 480, 795, 255), form);
+  Label4 = Child(WC_STATICW, L"0", 0, 0, LabelId(4), FromTwips(1080, 450, 855, 255), form);
+  Label3 = Child(WC_STATICW, W(kKeyHelp), 0, 0, LabelId(3), FromTwips(120, 3180, 5775, 315), AddFont(1125));
+  Frame1 = Child(WC_BUTTONW, L"", BS_GROUPBOX, 0, FrameId(1), FromTwips(2100, 120, 3795, 555), form);
+  win::Subclass(Text1, [this](HWND box, UINT msg, WPARAM wParam, LPARAM lParam) {
+    return Text1Proc(box, msg, wParam, lParam);
+  });
+  tips_.Create(hwnd());
   tips_.Add(Label2, L"");
-}
-
-void Form2::Layout() {
-  fontForm_ = win::CreateDesignFont(win::kGothicFace, 975, false, false, win::kShiftJisCharset, dpi_);
-  fontDate_ = win::CreateDesignFont(win::kGothicFace, 1425, true, true, win::kShiftJisCharset, dpi_);
-  fontHelp_ = win::CreateDesignFont(win::kGothicFace, 1125, false, false, win::kShiftJisCharset, dpi_);
-  const struct {
-    HWND control;
-    DesignRect rect;
-    HFONT font;
-  } controls[] = {
-      {Label2, kLabel2, fontDate_.get()},  {Label1, kLabel1, fontForm_.get()},
-      {Label4, kLabel4, fontForm_.get()},  {Text1, kText1, fontForm_.get()},
-      {Frame1, kFrame1, fontForm_.get()},  {Command1, kCommand1, fontForm_.get()},
-      {Command3, kCommand3, fontForm_.get()}, {Command2, kCommand2, fontForm_.get()},
-      {Label3, kLabel3, fontHelp_.get()},
-  };
-  for (const auto& c : controls) {
-    win::PlaceChild(c.control, c.rect, dpi_);
-    SendMessageW(c.control, WM_SETFONT, reinterpret_cast<WPARAM>(c.font), TRUE);
-  }
 }
 
 void Form2::Fill(Date date, const StoredText& stored) {
@@ -230,60 +198,31 @@ void Form2::Text1_KeyDown(int KeyCode, int Shift) {
   }
 }
 
-LRESULT CALLBACK Form2::TextProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR refData) {
-  auto* self = reinterpret_cast<Form2*>(refData);
-  switch (msg) {
-    case WM_KEYDOWN: {
-      const int shift = ShiftState();
-      // Every Esc stays here: in a dialog the multi-line box would turn one
-      // with Shift or Ctrl into a close of the window, dropping the text.
-      const bool ours = ((wParam == 'S' || wParam == 'A' || wParam == VK_DELETE) && shift == kShiftCtrl) ||
-                        wParam == VK_ESCAPE;
-      if (ours) {
-        self->eatChar_ = wParam != VK_DELETE;
-        self->Text1_KeyDown(static_cast<int>(wParam), shift);  // may destroy the window
-        return 0;
-      }
-      break;
-    }
-    case WM_CHAR:
-      if (self->eatChar_) {
-        self->eatChar_ = false;
-        return 0;
-      }
-      break;
-    case WM_SETTEXT: {
-      // A multi-line box does not report a change made by WM_SETTEXT.
-      LRESULT result = DefSubclassProc(hwnd, msg, wParam, lParam);
-      self->Text1_Change();
-      return result;
-    }
-    case WM_NCDESTROY:
-      RemoveWindowSubclass(hwnd, TextProc, 1);
-      break;
-    default:
-      break;
+std::optional<LRESULT> Form2::Text1Proc(HWND box, UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (msg == WM_CHAR && eatChar_) {
+    eatChar_ = false;
+    return 0;
   }
-  return DefSubclassProc(hwnd, msg, wParam, lParam);
+  if (msg == WM_SETTEXT) {
+    // A multi-line box does not report a change made by WM_SETTEXT.
+    const LRESULT result = DefSubclassProc(box, msg, wParam, lParam);
+    Text1_Change();
+    return result;
+  }
+  if (msg != WM_KEYDOWN) return std::nullopt;
+  const int shift = ShiftState();
+  // Every Esc stays here: in a dialog the multi-line box would turn one
+  // with Shift or Ctrl into a close of the window, dropping the text.
+  const bool ours =
+      ((wParam == 'S' || wParam == 'A' || wParam == VK_DELETE) && shift == kShiftCtrl) || wParam == VK_ESCAPE;
+  if (!ours) return std::nullopt;
+  eatChar_ = wParam != VK_DELETE;
+  Text1_KeyDown(static_cast<int>(wParam), shift);  // may destroy the window
+  return 0;
 }
 
 void Form2::OnCommand(int id, int code) {
-  switch (id) {
-    case CommandId(1):
-      Command1_Click();
-      break;
-    case CommandId(2):
-      Command2_Click();
-      break;
-    case CommandId(3):
-      Command3_Click();
-      break;
-    case TextId(1):
-      if (code == EN_CHANGE) Text1_Change();
-      break;
-    default:
-      break;
-  }
+  if (id == TextId(1) && code == EN_CHANGE) Text1_Change();
 }
 
 // Esc away from the text box: the same rule as in it.

@@ -3,12 +3,12 @@
 // "Memo - yyyy/mm/dd" is its identity; the date key is its last 10 characters.
 #include <windows.h>
 
+#include <optional>
 #include <string>
 
 #include "base/date.h"
 #include "memo/memo_store.h"
 #include "platform/win32/controls.h"
-#include "platform/win32/handles.h"
 #include "platform/win32/window.h"
 
 namespace mekuri {
@@ -47,7 +47,6 @@ class Form2 : public win::Window {
  protected:
   LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
   void CreateControls() override;
-  void Layout() override;
   void OnCommand(int id, int code) override;
   void OnCancel() override;
   void OnDestroyed() override;
@@ -60,16 +59,12 @@ class Form2 : public win::Window {
   std::string DateKey() const;
   void SelectAllText();
   void ShowStop(std::u16string_view prompt);
-  static LRESULT CALLBACK TextProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id,
-                                   DWORD_PTR refData);
+  std::optional<LRESULT> Text1Proc(HWND box, UINT msg, WPARAM wParam, LPARAM lParam);
 
   bool unreadable_ = false;  // the stored memo exists but cannot be read
   bool fBusy = false;  // minimising every memo window
   bool eatChar_ = false;
   win::ToolTips tips_;
-  win::UniqueFont fontForm_;
-  win::UniqueFont fontDate_;
-  win::UniqueFont fontHelp_;
 };
 
 // Every loaded memo window, in load order.

@@ -22,19 +22,7 @@ Date dPickedDate = kCancelDate;
 
 namespace {
 
-using win::DesignRect;
-
-// The design in twips, 15 to a pixel at 96 DPI; buttons sit inside Frame1.
 using win::FromTwips;
-constexpr DesignRect kText1 = FromTwips(240, 60, 675, 315);
-constexpr DesignRect kLabel1 = FromTwips(1020, 180, 255, 255);
-constexpr DesignRect kText2 = FromTwips(1320, 60, 435, 315);
-constexpr DesignRect kLabel2 = FromTwips(1860, 180, 255, 255);
-constexpr DesignRect kText3 = FromTwips(2160, 60, 435, 315);
-constexpr DesignRect kLabel3 = FromTwips(2700, 180, 195, 255);
-constexpr DesignRect kFrame1 = FromTwips(60, 480, 2955, 435);
-constexpr DesignRect kCommand1 = FromTwips(60 + 60, 480 + 60, 1335, 315);
-constexpr DesignRect kCommand2 = FromTwips(60 + 1620, 480 + 60, 1275, 315);
 
 std::wstring W(std::u16string_view text) { return win::Wide(text); }
 
@@ -72,42 +60,41 @@ Date Form4::Open(HWND owner) {
 }
 
 void Form4::CreateControls() {
-  HWND h = hwnd();
-  constexpr DWORD kVisible = WS_VISIBLE | WS_CLIPSIBLINGS;
-  constexpr DWORD kBox = kVisible | WS_TABSTOP | ES_AUTOHSCROLL;
+  const int font = AddFont(975);
+  constexpr DWORD kBox = WS_TABSTOP | ES_AUTOHSCROLL;
   // Creation order is the tab order: year, month, day, then the buttons.
-  Text1 = win::CreateChild(h, WC_EDITW, L"", kBox, WS_EX_CLIENTEDGE, TextId(1), kText1, dpi_);
-  Text2 = win::CreateChild(h, WC_EDITW, L"", kBox, WS_EX_CLIENTEDGE, TextId(2), kText2, dpi_);
-  Text3 = win::CreateChild(h, WC_EDITW, L"", kBox, WS_EX_CLIENTEDGE, TextId(3), kText3, dpi_);
+  // The design in twips; the buttons sit inside Frame1.
+  Text1 = Child(WC_EDITW, L"", kBox, WS_EX_CLIENTEDGE, TextId(1), FromTwips(240, 60, 675, 315), font);
+  Text2 = Child(WC_EDITW, L"", kBox, WS_EX_CLIENTEDGE, TextId(2), FromTwips(1320, 60, 435, 315), font);
+  Text3 = Child(WC_EDITW, L"", kBox, WS_EX_CLIENTEDGE, TextId(3), FromTwips(2160, 60, 435, 315), font);
   SendMessageW(Text1, EM_SETLIMITTEXT, 4, 0);
   SendMessageW(Text2, EM_SETLIMITTEXT, 2, 0);
   SendMessageW(Text3, EM_SETLIMITTEXT, 2, 0);
   // BS_NOTIFY: a focused button becomes the default one, which Enter presses.
-  Command1 = win::CreateChild(h, WC_BUTTONW, W(kOpenCaption).c_str(),
-                              kVisible | WS_TABSTOP | BS_DEFPUSHBUTTON | BS_NOTIFY, 0, CommandId(1), kCommand1, dpi_);
-  Command2 = win::CreateChild(h, WC_BUTTONW, W(kCloseCaption).c_str(),
-                              kVisible | WS_TABSTOP | BS_PUSHBUTTON | BS_NOTIFY, 0, CommandId(2), kCommand2, dpi_);
-  Label1 = win::CreateChild(h, WC_STATICW, W(kYearLabel).c_str(), kVisible, 0, LabelId(1), kLabel1, dpi_);
-  Label2 = win::CreateChild(h, WC_STATICW, W(kMonthLabel).c_str(), kVisible, 0, LabelId(2), kLabel2, dpi_);
-  Label3 = win::CreateChild(h, WC_STATICW, W(kDayLabel).c_str(), kVisible, 0, LabelId(3), kLabel3, dpi_);
+  Command1 = Child(WC_BUTTONW, W(kOpenCaption), WS_TABSTOP | BS_DEFPUSHBUTTON | BS_NOTIFY, 0, CommandId(1),
+                   FromTwips(60 + 60, 480 + 60, 1335, 315), font, [this] { Command1_Click(); });
+  Command2 = Child(WC_BUTTONW, W(kCloseCaption), WS_TABSTOP | BS_PUSHBUTTON | BS_NOTIFY, 0, CommandId(2),
+                   FromTwips(60 + 1620, 480 + 60, 1275, 315), font, [this] { Command2_Click(); });
+  Label1 = Child(WC_STATICW, W(kYearLabel), 0, 0, LabelId(1), FromTwips(1020, 180, 255, 255), font);
+  Label2 = Child(WC_STATICW, W(kMonthLabel), 0, 0, LabelId(2), FromTwips(1860, 180, 255, 255), font);
+  Label3 = Child(WC_STATICW, W(kDayLabel), 0, 0, LabelId(3), FromTwips(2700, 180, 195, 255), font);
   // Created last, the frame lies below its buttons. It has no caption, so
   // its edge runs along its top, as an etched frame draws it.
-  Frame1 = win::CreateChild(h, WC_STATICW, L"", kVisible | SS_ETCHEDFRAME, 0, FrameId(1), kFrame1, dpi_);
-  for (HWND box : {Text1, Text2, Text3}) SetWindowSubclass(box, TextProc, 1, reinterpret_cast<DWORD_PTR>(this));
-}
-
-void Form4::Layout() {
-  font_ = win::CreateDesignFont(win::kGothicFace, 975, false, false, win::kShiftJisCharset, dpi_);
-  const struct {
-    HWND control;
-    DesignRect rect;
-  } controls[] = {
-      {Text1, kText1},   {Label1, kLabel1}, {Text2, kText2},       {Label2, kLabel2},       {Text3, kText3},
-      {Label3, kLabel3}, {Frame1, kFrame1}, {Command1, kCommand1}, {Command2, kCommand2},
-  };
-  for (const auto& c : controls) {
-    win::PlaceChild(c.control, c.rect, dpi_);
-    SendMessageW(c.control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), TRUE);
+  Frame1 = Child(WC_STATICW, L"", SS_ETCHEDFRAME, 0, FrameId(1), FromTwips(60, 480, 2955, 435), font);
+  // A box that gets the focus selects its text.
+  for (HWND box : {Text1, Text2, Text3}) {
+    win::Subclass(box, [this](HWND focused, UINT msg, WPARAM wParam, LPARAM lParam) -> std::optional<LRESULT> {
+      if (msg != WM_SETFOCUS) return std::nullopt;
+      const LRESULT result = DefSubclassProc(focused, msg, wParam, lParam);
+      if (focused == Text1) {
+        Text1_GotFocus();
+      } else if (focused == Text2) {
+        Text2_GotFocus();
+      } else {
+        Text3_GotFocus();
+      }
+      return result;
+    });
   }
 }
 
@@ -175,34 +162,6 @@ void Form4::Command2_Click() {
 void Form4::Text1_GotFocus() { SendMessageW(Text1, EM_SETSEL, 0, GetWindowTextLengthW(Text1)); }
 void Form4::Text2_GotFocus() { SendMessageW(Text2, EM_SETSEL, 0, GetWindowTextLengthW(Text2)); }
 void Form4::Text3_GotFocus() { SendMessageW(Text3, EM_SETSEL, 0, GetWindowTextLengthW(Text3)); }
-
-LRESULT CALLBACK Form4::TextProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR refData) {
-  auto* self = reinterpret_cast<Form4*>(refData);
-  switch (msg) {
-    case WM_SETFOCUS: {
-      LRESULT result = DefSubclassProc(hwnd, msg, wParam, lParam);
-      if (hwnd == self->Text1) {
-        self->Text1_GotFocus();
-      } else if (hwnd == self->Text2) {
-        self->Text2_GotFocus();
-      } else {
-        self->Text3_GotFocus();
-      }
-      return result;
-    }
-    case WM_NCDESTROY:
-      RemoveWindowSubclass(hwnd, TextProc, 1);
-      break;
-    default:
-      break;
-  }
-  return DefSubclassProc(hwnd, msg, wParam, lParam);
-}
-
-void Form4::OnCommand(int id, int code) {
-  if (id == CommandId(1) && code == BN_CLICKED) Command1_Click();
-  if (id == CommandId(2) && code == BN_CLICKED) Command2_Click();
-}
 
 LRESULT Form4::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
   switch (msg) {

@@ -7,7 +7,6 @@
 
 #include "base/date.h"
 #include "memo/date_entry.h"  // kCancelDate, what Open returns on a cancel
-#include "platform/win32/handles.h"
 #include "platform/win32/window.h"
 
 namespace mekuri {
@@ -44,21 +43,16 @@ class Form4 : public win::Window {
  protected:
   LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
   void CreateControls() override;
-  void Layout() override;
-  void OnCommand(int id, int code) override;
 
  private:
   void Form_Load();
   void BeginModal();
   void EndModal();
-  static LRESULT CALLBACK TextProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id,
-                                   DWORD_PTR refData);
 
   HWND owner_ = nullptr;
   bool modal_ = false;
   bool answered_ = false;  // the open button or the close box ended it
   std::vector<HWND> disabled_;
-  win::UniqueFont font_;
 };
 
 }  // namespace mekuri

@@ -6,7 +6,6 @@
 #include "memo/memo_texts.h"
 #include "memo/today_notice.h"
 #include "platform/control_ids.h"
-#include "platform/win32/controls.h"
 #include "platform/win32/placement.h"
 #include "platform/win32/text.h"
 #include "shell/commands.h"
@@ -15,11 +14,8 @@
 namespace mekuri {
 namespace {
 
-using win::DesignRect;
-
 // The design in twips, 15 to a pixel at 96 DPI.
 constexpr int kLabel1Top = 120 / 15;
-constexpr DesignRect kCommand1{1560 / 15, 540 / 15, 1515 / 15, 375 / 15};
 
 }  // namespace
 
@@ -35,20 +31,16 @@ FormToday* FormToday::Open() {
 }
 
 void FormToday::CreateControls() {
-  constexpr DWORD kVisible = WS_VISIBLE | WS_CLIPSIBLINGS;
-  Command1 = win::CreateChild(hwnd(), WC_BUTTONW, win::Wide(kCloseCaption).c_str(),
-                              kVisible | WS_TABSTOP | BS_DEFPUSHBUTTON, 0, CommandId(1), kCommand1, dpi_);
+  const int font = AddFont(1200);
+  Command1 = Child(WC_BUTTONW, win::Wide(kCloseCaption), WS_TABSTOP | BS_DEFPUSHBUTTON, 0, CommandId(1),
+                   win::FromTwips(1560, 540, 1515, 375), font, [this] { Command1_Click(); });
   // SS_NOTIFY: a click on the message closes the notice too.
-  Label1 = win::CreateChild(hwnd(), WC_STATICW, L"", kVisible | SS_NOTIFY | SS_NOPREFIX, 0, LabelId(1),
-                            DesignRect{2280 / 15, kLabel1Top, 120 / 15, 240 / 15}, dpi_);
+  Label1 = Child(WC_STATICW, L"", SS_NOTIFY | SS_NOPREFIX, 0, LabelId(1),
+                 win::DesignRect{2280 / 15, kLabel1Top, 120 / 15, 240 / 15}, font, [this] { Label1_Click(); });
 }
 
 void FormToday::Layout() {
-  font_ = win::CreateDesignFont(win::kGothicFace, 1200, false, false, win::kShiftJisCharset, dpi_);
-  win::PlaceChild(Command1, kCommand1, dpi_);
-  for (HWND control : {Label1, Command1}) {
-    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), TRUE);
-  }
+  Window::Layout();
   PlaceLabel();
 }
 
@@ -57,7 +49,7 @@ void FormToday::PlaceLabel() {
   const std::wstring text = win::GetText(Label1);
   SIZE size{0, 0};
   if (HDC dc = GetDC(Label1)) {
-    HGDIOBJ old = SelectObject(dc, font_.get());
+    HGDIOBJ old = SelectObject(dc, Font(0));
     GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
     SelectObject(dc, old);
     ReleaseDC(Label1, dc);
@@ -98,11 +90,6 @@ void FormToday::Unload() {
   if (!hwnd()) return;
   Form_Unload();
   DestroyWindow(hwnd());
-}
-
-void FormToday::OnCommand(int id, int code) {
-  if (id == CommandId(1) && code == BN_CLICKED) Command1_Click();
-  if (id == LabelId(1) && code == STN_CLICKED) Label1_Click();
 }
 
 LRESULT FormToday::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {

@@ -5,7 +5,6 @@
 #include <windows.h>
 
 #include "base/date.h"
-#include "platform/win32/handles.h"
 #include "platform/win32/window.h"
 
 namespace mekuri {
@@ -39,14 +38,12 @@ class FormToday : public win::Window {
   LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
   void CreateControls() override;
   void Layout() override;
-  void OnCommand(int id, int code) override;
 
  private:
   void PlaceLabel();
   void Form_Unload();
 
   bool mouseDown_ = false;
-  win::UniqueFont font_;
 };
 
 }  // namespace mekuri

@@ -2,20 +2,20 @@
 
 #include <commctrl.h>
 
+#include <utility>
+
 namespace mekuri::win {
 namespace {
 
-LRESULT CALLBACK DialogKeysProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id, DWORD_PTR) {
-  if (msg == WM_GETDLGCODE) {
-    LRESULT code = DefSubclassProc(hwnd, msg, wParam, lParam);
-    const MSG* key = reinterpret_cast<const MSG*>(lParam);
-    if (key && key->message == WM_KEYDOWN &&
-        (key->wParam == VK_TAB || key->wParam == VK_RETURN || key->wParam == VK_ESCAPE)) {
-      code &= ~DLGC_WANTALLKEYS;
-    }
-    return code;
+LRESULT CALLBACK ControlSubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                                     DWORD_PTR refData) {
+  auto* proc = reinterpret_cast<ControlProc*>(refData);
+  if (msg == WM_NCDESTROY) {
+    RemoveWindowSubclass(hwnd, ControlSubclassProc, id);
+    delete proc;
+  } else if (const std::optional<LRESULT> result = (*proc)(hwnd, msg, wParam, lParam)) {
+    return *result;
   }
-  if (msg == WM_NCDESTROY) RemoveWindowSubclass(hwnd, DialogKeysProc, id);
   return DefSubclassProc(hwnd, msg, wParam, lParam);
 }
 
@@ -47,7 +47,23 @@ UniqueFont CreateDesignFont(const wchar_t* face, int hundredthsOfPoint, bool bol
   return UniqueFont(CreateFontIndirectW(&lf));
 }
 
-void KeepDialogKeys(HWND readOnlyBox) { SetWindowSubclass(readOnlyBox, DialogKeysProc, 1, 0); }
+void Subclass(HWND control, ControlProc proc) {
+  static UINT_PTR next = 0;  // an id of its own, so that several can stand on one control
+  SetWindowSubclass(control, ControlSubclassProc, ++next, reinterpret_cast<DWORD_PTR>(new ControlProc(std::move(proc))));
+}
+
+void KeepDialogKeys(HWND readOnlyBox) {
+  Subclass(readOnlyBox, [](HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) -> std::optional<LRESULT> {
+    if (msg != WM_GETDLGCODE) return std::nullopt;
+    LRESULT code = DefSubclassProc(hwnd, msg, wParam, lParam);
+    const MSG* key = reinterpret_cast<const MSG*>(lParam);
+    if (key && key->message == WM_KEYDOWN &&
+        (key->wParam == VK_TAB || key->wParam == VK_RETURN || key->wParam == VK_ESCAPE)) {
+      code &= ~DLGC_WANTALLKEYS;
+    }
+    return code;
+  });
+}
 
 LRESULT ColourStatic(WPARAM dc, COLORREF text, int background) {
   SetTextColor(reinterpret_cast<HDC>(dc), text);

@@ -2,22 +2,14 @@
 // Child controls placed by the 96-DPI design, their fonts and their tooltips.
 #include <windows.h>
 
+#include <functional>
+#include <optional>
 #include <string>
 
 #include "platform/win32/handles.h"
 #include "platform/win32/window.h"
 
 namespace mekuri::win {
-
-// A rectangle of the design, in pixels at 96 DPI.
-struct DesignRect {
-  int x, y, width, height;
-};
-
-// A rectangle given in twips, 15 to a pixel in the 96-DPI design.
-constexpr DesignRect FromTwips(int left, int top, int width, int height) {
-  return DesignRect{left / 15, top / 15, width / 15, height / 15};
-}
 
 HWND CreateChild(HWND parent, const wchar_t* className, const wchar_t* text, DWORD style,
                  DWORD exStyle, int id, DesignRect rect, UINT dpi);
@@ -29,6 +21,11 @@ UniqueFont CreateDesignFont(const wchar_t* face, int hundredthsOfPoint, bool bol
 
 inline constexpr wchar_t kGothicFace[] = L"ＭＳ ゴシック";
 inline constexpr BYTE kShiftJisCharset = SHIFTJIS_CHARSET;
+
+// A procedure put in front of a control's own until the control is
+// destroyed: it answers the messages it takes; std::nullopt passes one on.
+using ControlProc = std::function<std::optional<LRESULT>(HWND control, UINT msg, WPARAM wParam, LPARAM lParam)>;
+void Subclass(HWND control, ControlProc proc);
 
 // A multi-line box that cannot be typed into leaves Tab, Enter and Esc to
 // its window, where a box that takes text would keep them.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <utility>
 
 #include "platform/win32/controls.h"
 #include "platform/win32/guard.h"
@@ -118,6 +119,34 @@ LRESULT Window::DefaultProc(UINT msg, WPARAM wParam, LPARAM lParam) {
   return DefWindowProcW(hwnd_, msg, wParam, lParam);
 }
 
+int Window::AddFont(int hundredthsOfPoint, bool bold, bool underline) {
+  fontDesigns_.push_back({hundredthsOfPoint, bold, underline});
+  return static_cast<int>(fontDesigns_.size()) - 1;
+}
+
+HWND Window::Child(const wchar_t* className, const std::wstring& text, DWORD style, DWORD exStyle, int id,
+                   DesignRect rect, int font, std::function<void()> click) {
+  HWND child = CreateChild(hwnd_, className, text.c_str(), WS_VISIBLE | WS_CLIPSIBLINGS | style, exStyle, id, rect, dpi_);
+  std::erase_if(children_, [id](const Placed& c) { return c.id == id; });
+  children_.push_back({child, id, rect, font, std::move(click)});
+  if (font != kNoFont && static_cast<size_t>(font) < fonts_.size()) {
+    SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(Font(font)), TRUE);
+  }
+  return child;
+}
+
+void Window::Layout() {
+  std::vector<UniqueFont> fonts;
+  for (const FontDesign& f : fontDesigns_) {
+    fonts.push_back(CreateDesignFont(kGothicFace, f.hundredths, f.bold, f.underline, kShiftJisCharset, dpi_));
+  }
+  for (const Placed& c : children_) {
+    PlaceChild(c.hwnd, c.rect, dpi_);
+    if (c.font != kNoFont) SendMessageW(c.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(fonts[c.font].get()), TRUE);
+  }
+  fonts_.swap(fonts);  // the old fonts go once no control uses them
+}
+
 void Window::MarkDefault(int id) {
   for (int button : {markedId_, id}) {
     if (HWND h = button ? GetDlgItem(hwnd_, button) : nullptr) {
@@ -139,8 +168,16 @@ void Window::SetReadOnlyBox(HWND box, int background) {
   KeepDialogKeys(box);
 }
 
+bool Window::Click(int id) {
+  const auto it = std::find_if(children_.begin(), children_.end(), [id](const Placed& c) { return c.id == id; });
+  if (it == children_.end() || !it->click) return false;
+  const std::function<void()> click = it->click;  // the handler may make the control again
+  click();
+  return true;
+}
+
 void Window::OnCancel() {
-  if (cancelId_) OnCommand(cancelId_, BN_CLICKED);
+  if (cancelId_) Click(cancelId_);
 }
 
 LRESULT Window::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -157,6 +194,7 @@ LRESULT Window::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
           (SendMessageW(control, WM_GETDLGCODE, 0, 0) & (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON))) {
         MarkDefault(code == BN_SETFOCUS ? id : defaultId_);
       }
+      if (code == BN_CLICKED && Click(id)) return 0;  // STN_CLICKED, a menu item and a sent click alike
       OnCommand(id, code);
       return 0;
     }

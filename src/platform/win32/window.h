@@ -18,10 +18,23 @@
 // the default button, DPI changes and the close box.
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
+#include "platform/win32/handles.h"
+
 namespace mekuri::win {
+
+// A rectangle of the design, in pixels at 96 DPI.
+struct DesignRect {
+  int x, y, width, height;
+};
+
+// A rectangle given in twips, 15 to a pixel in the 96-DPI design.
+constexpr DesignRect FromTwips(int left, int top, int width, int height) {
+  return DesignRect{left / 15, top / 15, width / 15, height / 15};
+}
 
 // A form's top-level window as designed.
 struct FormDesign {
@@ -75,11 +88,23 @@ class Window {
   // Registers the class (once) and creates the window; false on failure.
   bool CreateTopLevel(DWORD exStyle, DWORD style, const std::wstring& caption, int x, int y,
                       int width, int height, HWND owner, HICON icon = nullptr);
-  // The controls, once; their places and fonts at dpi_, again at each change.
+  // The controls, once.
   virtual void CreateControls() {}
-  virtual void Layout() {}
-  // WM_COMMAND from a control or menu; Esc reaches OnCancel instead, which
-  // presses the cancel button.
+  // At creation and at each DPI change: the fonts made at dpi_, and every
+  // control made by Child placed and given its font.
+  virtual void Layout();
+  // A font of the design (size in hundredths of a point, in the program's
+  // Gothic face); answers its number for Child.
+  int AddFont(int hundredthsOfPoint, bool bold = false, bool underline = false);
+  HFONT Font(int number) const { return fonts_.at(static_cast<size_t>(number)).get(); }
+  static constexpr int kNoFont = -1;
+  // A visible child control of the design, placed and given its font now
+  // and at each layout, with the handler of its click (BN_CLICKED,
+  // STN_CLICKED); made again under its id, it replaces the old one.
+  HWND Child(const wchar_t* className, const std::wstring& text, DWORD style, DWORD exStyle, int id,
+             DesignRect rect, int font, std::function<void()> click = {});
+  // WM_COMMAND other than a click of a Child; Esc reaches OnCancel instead,
+  // which clicks the cancel button.
   virtual void OnCommand(int /*id*/, int /*code*/) {}
   virtual void OnCancel();
   // The forms' common messages (commands, the default button, DPI changes,
@@ -119,6 +144,8 @@ class Window {
   // Reached through a window object that was already deleted: a fault of the
   // program, stopped here before it acts on freed memory.
   [[noreturn]] static void FailDeadWindow();
+  // Runs the click handler of the control; false when it has none.
+  bool Click(int id);
   static constexpr unsigned kLive = 0x57696E64;  // "Wind"
   unsigned liveness_ = kLive;
   HWND hwnd_ = nullptr;
@@ -129,6 +156,20 @@ class Window {
   int cancelId_ = 0;
   HWND readOnlyBox_ = nullptr;
   int readOnlyBackground_ = COLOR_WINDOW;
+  struct FontDesign {
+    int hundredths;
+    bool bold, underline;
+  };
+  struct Placed {
+    HWND hwnd;
+    int id;
+    DesignRect rect;
+    int font;
+    std::function<void()> click;
+  };
+  std::vector<FontDesign> fontDesigns_;
+  std::vector<UniqueFont> fonts_;
+  std::vector<Placed> children_;
 };
 
 // The class a form's windows are registered under: "Mekurinote." + form name.

@@ -17,22 +17,13 @@
 namespace mekuri {
 namespace {
 
-using win::DesignRect;
-
-// The design in twips, 15 to a pixel at 96 DPI. The buttons lie below the
-// first client area and come into view when the window grows.
 using win::FromTwips;
-constexpr DesignRect kLabel1 = FromTwips(120, 120, 2535, 315);
-constexpr DesignRect kLabel2 = FromTwips(120, 510, 2535, 435);
-constexpr DesignRect kCommand1 = FromTwips(180, 1020, 1095, 375);
-constexpr DesignRect kCommand2 = FromTwips(1500, 1020, 1095, 375);
+
 constexpr int kGrowthGap = 8;  // pixels below the buttons once they show
 
 constexpr UINT_PTR kTimer1 = 1;  // closes the window
 constexpr UINT kTimer1Ms = 60000;
 constexpr UINT_PTR kTimer2 = 2;  // the chime text's animation
-
-void SetFont(HWND control, HFONT font) { SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE); }
 
 }  // namespace
 
@@ -55,38 +46,33 @@ FormJihou* FormJihou::Open() {
 }
 
 void FormJihou::CreateControls() {
-  HWND h = hwnd();
-  constexpr DWORD kVisible = WS_VISIBLE | WS_CLIPSIBLINGS;
+  const int form = AddFont(1200);
   // Out of sight until the growth, and out of reach of the keyboard too.
-  // BS_NOTIFY: once shown, the focused button is the default one.
-  constexpr DWORD kButton = kVisible | WS_DISABLED | WS_TABSTOP | BS_PUSHBUTTON | BS_NOTIFY;
-  Command1 = win::CreateChild(h, WC_BUTTONW, win::Wide(kJihouCloseCaption).c_str(), kButton, 0, CommandId(1),
-                              kCommand1, dpi_);
-  Command2 = win::CreateChild(h, WC_BUTTONW, win::Wide(kJihouShowCaption).c_str(), kButton, 0, CommandId(2),
-                              kCommand2, dpi_);
-  Label1 = win::CreateChild(h, WC_STATICW, L"", kVisible | SS_CENTER | SS_NOPREFIX, 0, LabelId(1), kLabel1, dpi_);
-  Label2 = win::CreateChild(h, WC_STATICW, L"", kVisible | SS_CENTER | SS_NOPREFIX, 0, LabelId(2), kLabel2, dpi_);
-  SetTimer(h, kTimer1, kTimer1Ms, nullptr);
-  SetTimer(h, kTimer2, static_cast<UINT>(animation_.intervalMs), nullptr);
+  // BS_NOTIFY: once shown, the focused button is the default one. The design
+  // in twips; the buttons lie below the first client area and come into view
+  // when the window grows.
+  constexpr DWORD kButton = WS_DISABLED | WS_TABSTOP | BS_PUSHBUTTON | BS_NOTIFY;
+  Command1 = Child(WC_BUTTONW, win::Wide(kJihouCloseCaption), kButton, 0, CommandId(1),
+                   FromTwips(180, 1020, 1095, 375), form, [this] { Command1_Click(); });
+  Command2 = Child(WC_BUTTONW, win::Wide(kJihouShowCaption), kButton, 0, CommandId(2),
+                   FromTwips(1500, 1020, 1095, 375), form, [this] { Command2_Click(); });
+  Label1 = Child(WC_STATICW, L"", SS_CENTER | SS_NOPREFIX, 0, LabelId(1), FromTwips(120, 120, 2535, 315),
+                 AddFont(1425, true));
+  // The chime text's font follows the animation.
+  Label2 = Child(WC_STATICW, L"", SS_CENTER | SS_NOPREFIX, 0, LabelId(2), FromTwips(120, 510, 2535, 435), kNoFont);
+  SetTimer(hwnd(), kTimer1, kTimer1Ms, nullptr);
+  SetTimer(hwnd(), kTimer2, static_cast<UINT>(animation_.intervalMs), nullptr);
 }
 
 void FormJihou::Layout() {
-  formFont_ = win::CreateDesignFont(win::kGothicFace, 1200, false, false, win::kShiftJisCharset, dpi_);
-  hourFont_ = win::CreateDesignFont(win::kGothicFace, 1425, true, false, win::kShiftJisCharset, dpi_);
-  win::PlaceChild(Label1, kLabel1, dpi_);
-  win::PlaceChild(Label2, kLabel2, dpi_);
-  win::PlaceChild(Command1, kCommand1, dpi_);
-  win::PlaceChild(Command2, kCommand2, dpi_);
-  SetFont(Label1, hourFont_.get());
-  SetFont(Command1, formFont_.get());
-  SetFont(Command2, formFont_.get());
+  Window::Layout();
   SetChimeFont();
 }
 
 void FormJihou::SetChimeFont() {
   win::UniqueFont font = win::CreateDesignFont(win::kGothicFace, animation_.fontHundredths, animation_.bold, false,
                                                win::kShiftJisCharset, dpi_);
-  SetFont(Label2, font.get());
+  SendMessageW(Label2, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), TRUE);
   chimeFont_ = std::move(font);  // the old font goes once the label has let go of it
 }
 
@@ -127,12 +113,6 @@ void FormJihou::Command2_Click() {
   // Posted: the main window comes up after this window is gone.
   if (Form1* main = Module1::MainForm()) PostMessageW(main->hwnd(), WM_COMMAND, kCmdShowMain, 0);
   Unload();
-}
-
-// Space on a focused button is its click: the button does that itself.
-void FormJihou::OnCommand(int id, int code) {
-  if (id == CommandId(1) && code == BN_CLICKED) Command1_Click();
-  if (id == CommandId(2) && code == BN_CLICKED) Command2_Click();
 }
 
 LRESULT FormJihou::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {

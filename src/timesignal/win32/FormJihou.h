@@ -35,15 +35,12 @@ class FormJihou : public win::Window {
   LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
   void CreateControls() override;
   void Layout() override;
-  void OnCommand(int id, int code) override;
 
  private:
   void SetChimeFont();
   void FinishGrowth();
 
   ChimeAnimation animation_;
-  win::UniqueFont formFont_;
-  win::UniqueFont hourFont_;
   win::UniqueFont chimeFont_;
 };
 
