@@ -6,10 +6,9 @@
 #include <algorithm>
 #include <vector>
 
-#include "calendar/calendar_texts.h"
+#include "base/texts.h"
 #include "commonlist/common_list.h"
 #include "commonlist/common_store.h"
-#include "commonlist/common_texts.h"
 #include "commonlist/win32/ListWindowProc.h"
 #include "platform/control_ids.h"
 #include "platform/win32/cipher_library.h"
@@ -17,7 +16,7 @@
 #include "platform/win32/keyboard.h"
 #include "platform/win32/message_box.h"
 #include "platform/win32/text.h"
-#include "startup/win32/Module1.h"
+#include "state/win32/Module1.h"
 
 namespace mekuri {
 namespace {
@@ -110,9 +109,9 @@ void Form3::CreateControls() {
                               CommandId(1), kCommand1, dpi_);
   Command2 = win::CreateChild(h, WC_BUTTONW, W(kModifyCaption).c_str(),
                               kVisible | WS_TABSTOP | WS_DISABLED | BS_PUSHBUTTON, 0, CommandId(2), kCommand2, dpi_);
-  Command3 = win::CreateChild(h, WC_BUTTONW, W(kRemoveCaption).c_str(),
+  Command3 = win::CreateChild(h, WC_BUTTONW, W(kDeleteCaption).c_str(),
                               kVisible | WS_TABSTOP | WS_DISABLED | BS_PUSHBUTTON, 0, CommandId(3), kCommand3, dpi_);
-  Command4 = win::CreateChild(h, WC_BUTTONW, W(kCommonCloseCaption).c_str(), kVisible | WS_TABSTOP | BS_PUSHBUTTON,
+  Command4 = win::CreateChild(h, WC_BUTTONW, W(kCloseCaption).c_str(), kVisible | WS_TABSTOP | BS_PUSHBUTTON,
                               0, CommandId(4), kCommand4, dpi_);
   Frame1 = win::CreateChild(h, WC_BUTTONW, L"", kVisible | BS_GROUPBOX, 0, FrameId(1), kFrame1, dpi_);
   Label3 = win::CreateChild(h, WC_STATICW, W(kCommonKeyHelp).c_str(), kVisible, 0, LabelId(3), kLabel3, dpi_);
@@ -194,7 +193,7 @@ bool Form3::Form_Unload(bool canStay) {
     ShowStop(result == SaveResult::CipherFailed ? kCommonCipherFailedPrompt : kCommonWriteFailedPrompt);
     // The window keeps the items, as a memo window keeps its text; at exit
     // and in a close-all nothing else can be done, and the close goes on.
-    if (canStay && !Module1::fExiting && !Module1::BulkClosing()) {
+    if (canStay && !Module1::exiting && !Module1::BulkClosing()) {
       unloaded_ = false;
       return false;
     }
@@ -214,7 +213,7 @@ void Form3::Unload() {
 void Form3::ShowStop(std::u16string_view prompt) {
   // At the session's end a box would only hold the logoff until Windows ends
   // the process; nobody is there to read it.
-  if (Module1::fSessionEnding) return;
+  if (Module1::sessionEnding) return;
   win::ShowMessageBox(IsWindowVisible(hwnd()) ? hwnd() : nullptr, W(prompt), W(kStopTitle),
                       MB_OK | MB_ICONEXCLAMATION);
 }

@@ -4,13 +4,13 @@
 
 #include <utility>
 
-#include "calendar/win32/Form1.h"
+#include "base/texts.h"
+#include "mainwindow/win32/Form1.h"
 #include "platform/control_ids.h"
 #include "platform/win32/clock.h"
 #include "platform/win32/text.h"
 #include "shell/commands.h"
-#include "startup/win32/Module1.h"
-#include "timesignal/timesignal_texts.h"
+#include "state/win32/Module1.h"
 
 namespace mekuri {
 namespace {
@@ -73,9 +73,9 @@ bool FormJihou::Create() {
   // Out of sight until the growth, and out of reach of the keyboard too.
   // BS_NOTIFY: once shown, the focused button is the default one.
   constexpr DWORD kButton = kVisible | WS_DISABLED | WS_TABSTOP | BS_PUSHBUTTON | BS_NOTIFY;
-  Command1 = win::CreateChild(h, WC_BUTTONW, win::Wide(kJihouCloseCaption).c_str(), kButton, 0, CommandId(1),
+  Command1 = win::CreateChild(h, WC_BUTTONW, win::Wide(kCloseWord).c_str(), kButton, 0, CommandId(1),
                               kCommand1, dpi_);
-  Command2 = win::CreateChild(h, WC_BUTTONW, win::Wide(kJihouShowCaption).c_str(), kButton, 0, CommandId(2),
+  Command2 = win::CreateChild(h, WC_BUTTONW, win::Wide(kTimeSignalShowCaption).c_str(), kButton, 0, CommandId(2),
                               kCommand2, dpi_);
   Label1 = win::CreateChild(h, WC_STATICW, L"", kVisible | SS_CENTER | SS_NOPREFIX, 0, LabelId(1), kLabel1, dpi_);
   Label2 = win::CreateChild(h, WC_STATICW, L"", kVisible | SS_CENTER | SS_NOPREFIX, 0, LabelId(2), kLabel2, dpi_);
