@@ -9,10 +9,10 @@
 // puts in front of the window's own) and command_dispatch.cpp (the command table).
 //
 // Message path: command ids from the menus and the other windows (WM_COMMAND
-// with lParam 0, shell/commands.h) reach MainWndProc first, which runs them
-// through the command table (RunCommand); tray, close, mouse and session
-// messages stop there too. Everything else, control notifications included,
-// passes on to Form1::HandleMessage.
+// with lParam 0, shell/commands.h) reach MainWndProc, which runs them through
+// the command table (RunCommand); it also answers the tray icon, the close,
+// the mouse's wheel and buttons and the session's end. What it passes on,
+// control notifications included, reaches Form1::HandleMessage.
 #include <windows.h>
 
 #include <array>

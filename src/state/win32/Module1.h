@@ -54,7 +54,8 @@ extern HidingWatch hidingWatch;
 // The memo window that OpenToday opened at start-up.
 extern Form2* todayMemo;
 
-// The main window, once start-up has loaded it (null before and after).
+// The main window, once start-up has loaded it (null before and after);
+// start-up owns it.
 Form1* MainForm();
 
 // The presence probe the grid makes for every filled day cell.
