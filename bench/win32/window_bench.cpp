@@ -13,16 +13,16 @@
 #include <vector>
 
 #include "../bench_support.h"
-#include "calendar/win32/Form1.h"
 #include "commonlist/common_store.h"
 #include "commonlist/win32/Form3.h"
+#include "mainwindow/win32/Form1.h"
 #include "memo/win32/Form2.h"
 #include "platform/profile.h"
 #include "platform/win32/cipher_library.h"
 #include "platform/win32/message_box.h"
 #include "platform/win32/tray.h"
 #include "platform/win32/window.h"
-#include "startup/win32/Module1.h"
+#include "startup/win32/Module1_Startup.h"
 
 namespace {
 
@@ -111,7 +111,7 @@ Form1* OpenMainWindow(const fs::path& folder, const fs::path& dat = {}) {
   profile::ClearCache();
   Module1::PrepareModule(folder.wstring(), kUser);
   if (!dat.empty()) Module1::strDatFile = dat;
-  Module1::fStartupFinished = true;
+  Module1::startupFinished = true;
   Form1* form = Module1::LoadMainForm();
   if (!form) return nullptr;
   form->Show();

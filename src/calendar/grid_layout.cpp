@@ -1,7 +1,7 @@
 #include "calendar/grid_layout.h"
 
 #include "base/number.h"
-#include "calendar/calendar_texts.h"
+#include "base/texts.h"
 
 namespace mekuri {
 

@@ -6,7 +6,7 @@
 #include "base/date.h"
 #include "base/number.h"
 #include "platform/profile.h"
-#include "startup/settings.h"
+#include "settings/settings.h"
 
 namespace mekuri {
 

@@ -3,12 +3,13 @@
 #include <cstdio>
 #include <string>
 
-#include "commonlist/common_texts.h"
+#include "base/texts.h"
 
 namespace mekuri {
 
 CommonButtons ButtonsFor(size_t count, size_t room) {
-  return CommonButtons{count < room, count > 0, count > 0};
+  const bool any = count > 0;
+  return CommonButtons{count < room, any, any};
 }
 
 AddStep DecideAdd(bool addEnabled, std::u16string_view text, std::u16string_view lastAdded, bool textEntered) {
@@ -38,21 +39,21 @@ std::vector<ListMenuEntry> ListMenuEntries(size_t count, bool selected) {
   std::vector<ListMenuEntry> entries;
   constexpr ListMenuEntry kSeparator{0, u""};
   if (count > 0) {
-    entries.insert(entries.end(), {{kListSortAscending, u"昇順で並び替える"},
-                                   {kListSortDescending, u"降順で並び替える"},
+    entries.insert(entries.end(), {{kListSortAscending, kListMenuSortAscending},
+                                   {kListSortDescending, kListMenuSortDescending},
                                    kSeparator,
-                                   {kListCheckAll, u"すべてチェックする"},
-                                   {kListUncheckAll, u"すべてチェックをはずす"},
+                                   {kListCheckAll, kListMenuCheckAll},
+                                   {kListUncheckAll, kListMenuUncheckAll},
                                    kSeparator});
   }
-  if (selected) entries.insert(entries.end(), {{kListDeleteOne, u"１件削除する"}, kSeparator});
+  if (selected) entries.insert(entries.end(), {{kListDeleteOne, kListMenuDeleteOne}, kSeparator});
   if (count > 0) {
-    entries.insert(entries.end(), {{kListDeleteChecked, u"チェック付きを削除する"},
+    entries.insert(entries.end(), {{kListDeleteChecked, kListMenuDeleteChecked},
                                    kSeparator,
-                                   {kListDeleteAll, u"すべて削除する"},
+                                   {kListDeleteAll, kListMenuDeleteAll},
                                    kSeparator});
   }
-  entries.push_back({kListClose, u"閉じる"});
+  entries.push_back({kListClose, kCloseWord});
   return entries;
 }
 

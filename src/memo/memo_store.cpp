@@ -5,6 +5,7 @@
 
 #include "base/cp932.h"
 #include "base/number.h"
+#include "base/texts.h"
 #include "platform/profile.h"
 
 namespace mekuri {
@@ -116,9 +117,8 @@ bool RemoveMemo(const std::filesystem::path& datFile, std::string_view dateKey) 
 }
 
 std::u16string WeekdayChar(std::u16string_view dateText) {
-  static constexpr std::u16string_view kNames[] = {u"日", u"月", u"火", u"水", u"木", u"金", u"土"};
   const std::optional<Date> date = ParseDateKey(dateText);
-  return date ? std::u16string(kNames[Weekday(*date) - 1]) : u"";
+  return date ? std::u16string(kWeekdayChars[Weekday(*date) - 1]) : u"";
 }
 
 std::vector<std::string> PastMemoKeys(const std::string& fileBytes, Date today) {

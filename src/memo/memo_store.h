@@ -4,28 +4,19 @@
 // Every memo passes through the cipher library in code page 932.
 #include <cstdint>
 #include <filesystem>
-#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "base/date.h"
+#include "platform/cipher.h"
 
 namespace mekuri {
 
 inline constexpr const char* kMemoSection = "Mekurinote";
 // The longest memo the window saves, in UTF-16 units as the edit box counts.
 inline constexpr size_t kMemoMaxChars = 10000;
-
-// The cipher library's two entry points, as the library exports them:
-// (input, input length, output buffer, pointer to its capacity) -> 0 on success.
-using CipherCall = std::function<int32_t(const char* input, int32_t length, char* output, int32_t* capacity)>;
-struct CipherLibrary {
-  CipherCall encipher;
-  CipherCall decipher;
-  explicit operator bool() const { return encipher && decipher; }
-};
 
 // The output capacity the library is given for a plain text of `plainBytes`.
 int32_t EncipherCapacity(int32_t plainBytes);

@@ -1,8 +1,7 @@
 #include "memo/today_notice.h"
 
 #include "base/number.h"
-#include "calendar/calendar_texts.h"
-#include "memo/dialog_texts.h"
+#include "base/texts.h"
 
 namespace mekuri {
 namespace {

@@ -1,8 +1,7 @@
 #include "shell/menus.h"
 
-#include "calendar/calendar_texts.h"
+#include "base/texts.h"
 #include "shell/commands.h"
-#include "shell/shell_texts.h"
 
 namespace mekuri {
 namespace {
@@ -18,13 +17,14 @@ std::u16string Ascii(const std::string& s) { return std::u16string(s.begin(), s.
 std::vector<MenuItem> TrayMenuItems() {
   return {Heading(kTrayMenuHeading),        Separator(), Item(kMenuTodaysMemo, kCmdTodaysMemo), Separator(),
           Item(kMenuShowMain, kCmdShowMain), Separator(), Item(kMenuCommonInfo, kCmdCommonInfo), Separator(),
-          Item(kMenuCloseAll, kCmdCloseAll), Separator(), Item(kMenuReadme, kCmdReadme),         Separator(),
+          Item(kMenuCloseAll, kCmdCloseAll), Separator(), Item(kReadmeFile, kCmdReadme),         Separator(),
           Item(kMenuExit, kCmdExit)};
 }
 
 std::vector<MenuItem> OperationMenuItems(Date today, bool everyHour, bool hidingCheck) {
-  const std::u16string month = Ascii(FormatDate(today, "yyyy")) + u" 年 " + Ascii(FormatDate(today, "mm")) +
-                               u" 月" + std::u16string(kMenuShowSuffix);
+  const std::u16string month = Ascii(FormatDate(today, "yyyy")) + std::u16string(kMenuYearInfix) +
+                               Ascii(FormatDate(today, "mm")) + std::u16string(kMenuMonthInfix) +
+                               std::u16string(kMenuShowSuffix);
   return {Heading(kOperationMenuHeading),
           Separator(),
           Item(month, kCmdTodaysMonth),
@@ -45,7 +45,7 @@ std::vector<MenuItem> OperationMenuItems(Date today, bool everyHour, bool hiding
           Item(kMenuCloseAllButMain, kCmdCloseAllButMain),
           Item(kMenuCloseAll, kCmdCloseAll),
           Separator(),
-          Item(kMenuReadme, kCmdReadme),
+          Item(kReadmeFile, kCmdReadme),
           Separator(),
           Item(kMenuExit, kCmdExit)};
 }

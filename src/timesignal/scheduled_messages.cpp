@@ -5,7 +5,7 @@
 #include "base/cp932.h"
 #include "base/number.h"
 #include "platform/profile.h"
-#include "startup/settings.h"
+#include "settings/settings.h"
 
 namespace mekuri {
 namespace {

@@ -1,7 +1,7 @@
 #include "timesignal/time_signal.h"
 
 #include "base/number.h"
-#include "timesignal/timesignal_texts.h"
+#include "base/texts.h"
 
 namespace mekuri {
 

@@ -15,7 +15,7 @@
 #include "calendar/holidays.h"
 #include "commonlist/common_store.h"
 #include "platform/profile.h"
-#include "startup/settings.h"
+#include "settings/settings.h"
 #include "test_support.h"
 #include "timesignal/scheduled_messages.h"
 

@@ -9,11 +9,11 @@
 #include <string>
 #include <vector>
 
-#include "commonlist/common_texts.h"
+#include "base/texts.h"
 #include "commonlist/win32/Form3.h"
 #include "form_fixture.h"
+#include "mainwindow/win32/MainWndProc.h"
 #include "memo/memo_store.h"
-#include "memo/memo_texts.h"
 #include "memo/win32/Form2.h"
 #include "platform/profile.h"
 #include "platform/win32/cipher_library.h"
@@ -23,8 +23,7 @@
 #include "platform/win32/tray.h"
 #include "platform/win32/window.h"
 #include "shell/commands.h"
-#include "shell/win32/MainWndProc.h"
-#include "startup/win32/Module1.h"
+#include "startup/win32/Module1_Startup.h"
 #include "timesignal/win32/FormJihou.h"
 
 namespace mekuri::testing {
@@ -82,7 +81,7 @@ class BadFolder : public MainFormTest {
     win::SetSoundForTesting(nullptr);
     MainFormTest::TearDown();
     win::SetTrayForTesting(nullptr);
-    Module1::fExiting = false;
+    Module1::exiting = false;
   }
   bool Lock(const fs::path& p) {
     locked_.push_back(p);
@@ -104,7 +103,7 @@ class BadFolder : public MainFormTest {
     SendMessageW(form_->hwnd(), WM_COMMAND, kCmdExit, 0);
     win::PumpMessages();
     EXPECT_FALSE(IsWindow(form_->hwnd())) << "the exit ends the program";
-    Module1::fExiting = false;
+    Module1::exiting = false;
   }
   bool Underlined(Date d) const {
     for (int i = 7; i < kGridCells; ++i) {

@@ -11,7 +11,7 @@
 #include "platform/win32/clock.h"
 #include "platform/win32/sound.h"
 #include "platform/win32/window.h"
-#include "startup/win32/Module1.h"
+#include "state/win32/Module1.h"
 #include "timesignal/win32/FormJihou.h"
 
 namespace mekuri::testing {

@@ -15,14 +15,14 @@
 #include "commonlist/common_store.h"
 #include "commonlist/win32/Form3.h"
 #include "form_fixture.h"
+#include "mainwindow/win32/MainWndProc.h"
 #include "memo/win32/Form2.h"
 #include "platform/control_ids.h"
 #include "platform/win32/cipher_library.h"
 #include "platform/win32/text.h"
 #include "platform/win32/window.h"
 #include "shell/commands.h"
-#include "shell/win32/MainWndProc.h"
-#include "startup/win32/Module1.h"
+#include "state/win32/Module1.h"
 
 namespace {
 // While a case runs, freed memory is poisoned and never reused: a window
@@ -109,7 +109,7 @@ class ClosedUnderBox : public MainFormTest, public ::testing::WithParamInterface
   void TearDown() override {
     MainFormTest::TearDown();
     quarantine = false;
-    Module1::fExiting = false;
+    Module1::exiting = false;
   }
 };
 

@@ -7,15 +7,15 @@
 #include <new>
 #include <vector>
 
-#include "base/stop_texts.h"
+#include "base/texts.h"
 #include "commonlist/win32/Form3.h"
 #include "form_fixture.h"
+#include "mainwindow/win32/MainWndProc.h"
 #include "memo/win32/Form2.h"
 #include "platform/control_ids.h"
 #include "platform/win32/text.h"
 #include "platform/win32/window.h"
 #include "shell/commands.h"
-#include "shell/win32/MainWndProc.h"
 
 namespace mekuri::testing {
 namespace {

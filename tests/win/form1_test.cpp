@@ -7,7 +7,7 @@
 #include "platform/control_ids.h"
 #include "platform/win32/text.h"
 #include "platform/win32/window.h"
-#include "startup/win32/Module1.h"
+#include "startup/win32/Module1_Startup.h"
 
 namespace mekuri::testing {
 namespace {

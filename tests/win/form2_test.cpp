@@ -5,17 +5,17 @@
 #include <vector>
 
 #include "form_fixture.h"
+#include "mainwindow/win32/MainWndProc.h"
 #include "memo/memo_store.h"
-#include "platform/profile.h"
 #include "memo/win32/Form2.h"
 #include "platform/control_ids.h"
+#include "platform/profile.h"
 #include "platform/win32/cipher_library.h"
 #include "platform/win32/keyboard.h"
 #include "platform/win32/text.h"
 #include "platform/win32/window.h"
 #include "shell/commands.h"
-#include "shell/win32/MainWndProc.h"
-#include "startup/win32/Module1.h"
+#include "state/win32/Module1.h"
 
 namespace mekuri::testing {
 namespace {
@@ -249,12 +249,12 @@ TEST_F(MemoWindow, FirstMemoWindowSitsBesideTheRestoredMainWindowOnTheWorkArea) 
 TEST_F(MemoWindow, TodaysMemoOpensHiddenDuringStartUp) {
   WriteFileBytes(Module1::strDatFile, "");
   Form1& f = LoadForm(2004, 9, 10);
-  Module1::fStartupFinished = false;
+  Module1::startupFinished = false;
   f.OpenToday();
   ASSERT_NE(Module1::todayMemo, nullptr);
   EXPECT_EQ(Text(Module1::todayMemo->hwnd()), L"Memo - 2004/09/10");
   EXPECT_FALSE(IsWindowVisible(Module1::todayMemo->hwnd()));
-  Module1::fStartupFinished = true;
+  Module1::startupFinished = true;
   Module1::todayMemo->Command2_Click();
   EXPECT_EQ(Module1::todayMemo, nullptr);
 }

@@ -11,20 +11,20 @@
 #include <string>
 #include <vector>
 
-#include "commonlist/common_store.h"
+#include "base/texts.h"
 #include "commonlist/common_list.h"
-#include "commonlist/common_texts.h"
+#include "commonlist/common_store.h"
 #include "commonlist/win32/Form3.h"
 #include "commonlist/win32/ListWindowProc.h"
 #include "form_fixture.h"
+#include "mainwindow/win32/MainWndProc.h"
 #include "platform/profile.h"
 #include "platform/win32/cipher_library.h"
 #include "platform/win32/clock.h"
 #include "platform/win32/text.h"
-#include "shell/commands.h"
-#include "shell/win32/MainWndProc.h"
 #include "platform/win32/tray.h"
-#include "startup/win32/Module1.h"
+#include "shell/commands.h"
+#include "state/win32/Module1.h"
 
 namespace mekuri::testing {
 namespace {

@@ -11,7 +11,7 @@
 #include "platform/win32/keyboard.h"
 #include "platform/win32/text.h"
 #include "platform/win32/window.h"
-#include "startup/win32/Module1.h"
+#include "startup/win32/Module1_Startup.h"
 
 namespace mekuri::testing {
 
@@ -53,7 +53,7 @@ void MainFormTest::SetUp() {
   folder_ = MakeTempFolder();
   CopyFileW((DistFolder() / L"QzlCmn.dll").c_str(), (folder_ / L"QzlCmn.dll").c_str(), FALSE);
   Module1::PrepareModule(folder_.wstring(), L"tester");
-  Module1::fStartupFinished = true;
+  Module1::startupFinished = true;
   win::SetMessageBoxForTesting([this](const win::MessageBoxCall& call) {
     boxes_.push_back(call);
     return IDOK;

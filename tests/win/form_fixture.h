@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "calendar/win32/Form1.h"
+#include "mainwindow/win32/Form1.h"
 #include "platform/win32/message_box.h"
 
 namespace mekuri::testing {

@@ -8,7 +8,7 @@
 #include "memo/win32/FormToday.h"
 #include "platform/win32/window.h"
 #include "shell/commands.h"
-#include "startup/win32/Module1.h"
+#include "state/win32/Module1.h"
 
 namespace mekuri::testing {
 namespace {
@@ -101,13 +101,13 @@ TEST_F(TodayNotice, ClosesByTheProgramStayQuiet) {
   const std::pair<const char*, std::function<void(FormToday&)>> ways[] = {
       {"replaced", [](FormToday& n) { n.fCloseOnly = true; n.Unload(); }},
       {"bulk close", [](FormToday& n) { const Module1::BulkClose bulk; n.Unload(); }},
-      {"exit", [](FormToday& n) { Module1::fExiting = true; n.Command1_Click(); }},
+      {"exit", [](FormToday& n) { Module1::exiting = true; n.Command1_Click(); }},
   };
   for (const auto& [name, close] : ways) {
     FormToday* notice = Open();
     ASSERT_NE(notice, nullptr);
     close(*notice);
-    Module1::fExiting = false;
+    Module1::exiting = false;
     EXPECT_EQ(FormToday::Current(), nullptr) << name;
     EXPECT_EQ(CommonInfoPosted(), 0) << name;
   }

@@ -8,6 +8,7 @@
 
 #include "commonlist/win32/Form3.h"
 #include "form_fixture.h"
+#include "mainwindow/win32/MainWndProc.h"
 #include "memo/win32/Form2.h"
 #include "memo/win32/Form4.h"
 #include "memo/win32/FormToday.h"
@@ -18,8 +19,7 @@
 #include "platform/win32/tray.h"
 #include "platform/win32/window.h"
 #include "shell/commands.h"
-#include "shell/win32/MainWndProc.h"
-#include "startup/win32/Module1.h"
+#include "startup/win32/Module1_Startup.h"
 
 namespace mekuri::testing {
 namespace {
@@ -47,8 +47,8 @@ class Resident : public MainFormTest {
     MainFormTest::TearDown();
     win::SetTrayForTesting(nullptr);
     win::SetProcessStartForTesting(nullptr);
-    Module1::fExiting = false;
-    Module1::fSessionEnding = false;
+    Module1::exiting = false;
+    Module1::sessionEnding = false;
     Module1::hidingWatch = HidingWatch{};
   }
   Form1& Start(int y = 2004, int m = 9, int d = 10) {
@@ -142,18 +142,18 @@ TEST_F(Resident, ExitIsRefusedWhileTheDateDialogIsOpenThenWritesAndEnds) {
     KillTimer(h, id);
     SendMessageW(h, WM_COMMAND, kCmdExit, 0);
     if (Form4* dialog = Form4::Current()) {
-      EXPECT_FALSE(Module1::fExiting);
+      EXPECT_FALSE(Module1::exiting);
       dialog->Command2_Click();
     }
   });
   SendMessageW(f.hwnd(), WM_COMMAND, kCmdMemoByDate, 0);
-  EXPECT_FALSE(Module1::fExiting);
+  EXPECT_FALSE(Module1::exiting);
   EXPECT_TRUE(LoadedMemoWindows().empty()) << "a cancelled dialog opens nothing";
 
   int a = 60;
   f.Label4_DblClick(a);
   SendMessageW(f.hwnd(), WM_COMMAND, kCmdExit, 0);
-  EXPECT_TRUE(Module1::fExiting);
+  EXPECT_TRUE(Module1::exiting);
   win::PumpMessages();
   EXPECT_FALSE(IsWindow(f.hwnd()));
   EXPECT_TRUE(win::Window::Loaded().empty());

@@ -2,7 +2,7 @@
 
 #include <commctrl.h>
 
-#include "memo/memo_texts.h"  // kCloseCaption, the close button's caption everywhere
+#include "base/texts.h"
 #include "platform/control_ids.h"
 #include "platform/win32/controls.h"
 #include "platform/win32/keyboard.h"

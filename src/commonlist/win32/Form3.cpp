@@ -7,10 +7,9 @@
 #include <utility>
 #include <vector>
 
-#include "calendar/calendar_texts.h"
+#include "base/texts.h"
 #include "commonlist/common_list.h"
 #include "commonlist/common_store.h"
-#include "commonlist/common_texts.h"
 #include "commonlist/win32/ListWindowProc.h"
 #include "platform/control_ids.h"
 #include "platform/win32/cipher_library.h"
@@ -19,7 +18,7 @@
 #include "platform/win32/message_box.h"
 #include "platform/win32/placement.h"
 #include "platform/win32/text.h"
-#include "startup/win32/Module1.h"
+#include "state/win32/Module1.h"
 
 namespace mekuri {
 namespace {
@@ -79,9 +78,9 @@ void Form3::CreateControls() {
                    FromTwips(120 + 60, 3360 + 60, 1095, 375), font, [this] { Command1_Click(); });
   Command2 = Child(WC_BUTTONW, W(kModifyCaption), WS_TABSTOP | WS_DISABLED | BS_PUSHBUTTON, 0, CommandId(2),
                    FromTwips(120 + 1320, 3360 + 60, 1095, 375), font, [this] { Command2_Click(); });
-  Command3 = Child(WC_BUTTONW, W(kRemoveCaption), WS_TABSTOP | WS_DISABLED | BS_PUSHBUTTON, 0, CommandId(3),
+  Command3 = Child(WC_BUTTONW, W(kDeleteCaption), WS_TABSTOP | WS_DISABLED | BS_PUSHBUTTON, 0, CommandId(3),
                    FromTwips(120 + 2580, 3360 + 60, 1095, 375), font, [this] { Command3_Click(); });
-  Command4 = Child(WC_BUTTONW, W(kCommonCloseCaption), WS_TABSTOP | BS_PUSHBUTTON, 0, CommandId(4),
+  Command4 = Child(WC_BUTTONW, W(kCloseCaption), WS_TABSTOP | BS_PUSHBUTTON, 0, CommandId(4),
                    FromTwips(120 + 3900, 3360 + 60, 1215, 375), font, [this] { Command4_Click(); });
   Frame1 = Child(WC_BUTTONW, L"", BS_GROUPBOX, 0, FrameId(1), FromTwips(120, 3360, 5115, 495), font);
   Label3 = Child(WC_STATICW, W(kCommonKeyHelp), 0, 0, LabelId(3), FromTwips(120, 3930, 5115, 315), font);
@@ -140,7 +139,7 @@ bool Form3::Form_Unload(bool canStay) {
     ShowStop(result == SaveResult::CipherFailed ? kCommonCipherFailedPrompt : kCommonWriteFailedPrompt);
     // The window keeps the items, as a memo window keeps its text; at exit
     // and in a close-all nothing else can be done, and the close goes on.
-    if (canStay && !Module1::fExiting && !Module1::BulkClosing()) {
+    if (canStay && !Module1::exiting && !Module1::BulkClosing()) {
       unloaded_ = false;
       return false;
     }
@@ -160,7 +159,7 @@ void Form3::Unload() {
 void Form3::ShowStop(std::u16string_view prompt) {
   // At the session's end a box would only hold the logoff until Windows ends
   // the process; nobody is there to read it.
-  if (Module1::fSessionEnding) return;
+  if (Module1::sessionEnding) return;
   win::ShowMessageBox(IsWindowVisible(hwnd()) ? hwnd() : nullptr, W(prompt), W(kStopTitle),
                       MB_OK | MB_ICONEXCLAMATION);
 }

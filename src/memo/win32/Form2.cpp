@@ -4,17 +4,16 @@
 
 #include <vector>
 
-#include "calendar/calendar_texts.h"
-#include "calendar/win32/Form1.h"
+#include "base/texts.h"
+#include "mainwindow/win32/Form1.h"
 #include "memo/memo_store.h"
-#include "memo/memo_texts.h"
 #include "platform/control_ids.h"
 #include "platform/win32/cipher_library.h"
 #include "platform/win32/keyboard.h"
 #include "platform/win32/message_box.h"
 #include "platform/win32/text.h"
 #include "shell/commands.h"
-#include "startup/win32/Module1.h"
+#include "state/win32/Module1.h"
 
 namespace mekuri {
 namespace {
@@ -164,7 +163,7 @@ void Form2::Command2_Click() {
 bool Form2::Form_Unload() {
   // With Ctrl held the close becomes "close every window but the main one";
   // while the program is already closing windows in bulk, it simply closes.
-  if (win::CtrlHeld() && !Module1::fExiting && !Module1::BulkClosing()) {
+  if (win::CtrlHeld() && !Module1::exiting && !Module1::BulkClosing()) {
     if (Form1* main = Module1::MainForm()) PostMessageW(main->hwnd(), WM_COMMAND, kCmdCloseAllButMain, 0);
     return false;
   }

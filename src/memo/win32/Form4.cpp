@@ -4,10 +4,8 @@
 
 #include <string>
 
-#include "calendar/calendar_texts.h"
+#include "base/texts.h"
 #include "memo/date_entry.h"
-#include "memo/dialog_texts.h"
-#include "memo/memo_texts.h"
 #include "memo/win32/date_pick.h"
 #include "platform/control_ids.h"
 #include "platform/win32/clock.h"
@@ -17,7 +15,7 @@
 namespace mekuri {
 
 namespace Module1 {
-Date dPickedDate = kCancelDate;
+Date pickedDate = kCancelDate;
 }  // namespace Module1
 
 namespace {
@@ -56,7 +54,7 @@ Date Form4::Open(HWND owner) {
     TranslateMessage(&msg);
     DispatchMessageW(&msg);
   }
-  return Module1::dPickedDate;
+  return Module1::pickedDate;
 }
 
 void Form4::CreateControls() {
@@ -99,8 +97,8 @@ void Form4::CreateControls() {
 }
 
 void Form4::Form_Load() {
-  Module1::dPickedDate = win::Today();
-  const std::string ymd = FormatDate(Module1::dPickedDate, "yyyymmdd");
+  Module1::pickedDate = win::Today();
+  const std::string ymd = FormatDate(Module1::pickedDate, "yyyymmdd");
   win::SetText(Text1, win::WideAscii(ymd.substr(0, 4)));
   win::SetText(Text2, win::WideAscii(ymd.substr(4, 2)));
   win::SetText(Text3, win::WideAscii(ymd.substr(6, 2)));
@@ -149,13 +147,13 @@ void Form4::Command1_Click() {
   const auto picked = DateFromEntry(win::U16(win::GetText(Text1)), win::U16(win::GetText(Text2)),
                                     win::U16(win::GetText(Text3)));
   if (!picked) return;  // out of range: the dialog stays as it is, without a word
-  Module1::dPickedDate = *picked;
+  Module1::pickedDate = *picked;
   answered_ = true;
   Unload();
 }
 
 void Form4::Command2_Click() {
-  Module1::dPickedDate = kCancelDate;
+  Module1::pickedDate = kCancelDate;
   Unload();
 }
 
@@ -172,7 +170,7 @@ LRESULT Form4::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_DESTROY:
       // Closed by anything but the user's open or close box (a close-all
       // command, the owner going away), the dialog opens nothing.
-      if (!answered_) Module1::dPickedDate = kCancelDate;
+      if (!answered_) Module1::pickedDate = kCancelDate;
       EndModal();
       break;
     default:

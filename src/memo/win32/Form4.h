@@ -1,6 +1,6 @@
 #pragma once
 // The date dialog: asks for a year, month and day, modally, and leaves the
-// answer in Module1::dPickedDate for the main window to open that memo.
+// answer in Module1::pickedDate for the main window to open that memo.
 #include <windows.h>
 
 #include <vector>

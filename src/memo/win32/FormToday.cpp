@@ -2,14 +2,14 @@
 
 #include <commctrl.h>
 
-#include "calendar/win32/Form1.h"
-#include "memo/memo_texts.h"
+#include "base/texts.h"
+#include "mainwindow/win32/Form1.h"
 #include "memo/today_notice.h"
 #include "platform/control_ids.h"
 #include "platform/win32/placement.h"
 #include "platform/win32/text.h"
 #include "shell/commands.h"
-#include "startup/win32/Module1.h"
+#include "state/win32/Module1.h"
 
 namespace mekuri {
 namespace {
@@ -82,7 +82,7 @@ void FormToday::Command1_Click() { Unload(); }
 void FormToday::Form_Unload() {
   // Closed by hand: the main window shows the common information next. The
   // program's own closes (replacement, close-all, exit) stay quiet.
-  if (Module1::fExiting || fCloseOnly || Module1::BulkClosing()) return;
+  if (Module1::exiting || fCloseOnly || Module1::BulkClosing()) return;
   if (Form1* main = Module1::MainForm()) PostMessageW(main->hwnd(), WM_COMMAND, kCmdCommonInfo, 0);
 }
 

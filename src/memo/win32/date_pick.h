@@ -7,6 +7,6 @@ namespace mekuri::Module1 {
 
 // Today when the dialog opens; the typed date after "開く", kCancelDate after
 // "閉じる" or Esc. Closing through the frame leaves it at today.
-extern Date dPickedDate;
+extern Date pickedDate;
 
 }  // namespace mekuri::Module1

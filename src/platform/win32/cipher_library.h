@@ -4,7 +4,7 @@
 // every memo save then reports a cipher failure; nothing crashes.
 #include <filesystem>
 
-#include "memo/memo_store.h"
+#include "platform/cipher.h"
 
 namespace mekuri::win {
 

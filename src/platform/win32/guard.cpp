@@ -1,6 +1,6 @@
 #include "platform/win32/guard.h"
 
-#include "base/stop_texts.h"
+#include "base/texts.h"
 #include "platform/win32/message_box.h"
 #include "platform/win32/text.h"
 

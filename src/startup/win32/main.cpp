@@ -1,5 +1,5 @@
 #include <windows.h>
 
-#include "startup/win32/Module1.h"
+#include "startup/win32/Module1_Startup.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) { return mekuri::Module1::Main(); }

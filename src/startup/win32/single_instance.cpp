@@ -1,8 +1,8 @@
 #include "startup/win32/single_instance.h"
 
+#include "base/texts.h"
 #include "platform/win32/text.h"
 #include "platform/win32/window.h"
-#include "calendar/calendar_texts.h"
 
 namespace mekuri {
 namespace {

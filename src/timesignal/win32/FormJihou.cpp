@@ -4,15 +4,15 @@
 
 #include <utility>
 
-#include "calendar/win32/Form1.h"
+#include "base/texts.h"
+#include "mainwindow/win32/Form1.h"
 #include "platform/control_ids.h"
 #include "platform/win32/clock.h"
 #include "platform/win32/controls.h"
 #include "platform/win32/placement.h"
 #include "platform/win32/text.h"
 #include "shell/commands.h"
-#include "startup/win32/Module1.h"
-#include "timesignal/timesignal_texts.h"
+#include "state/win32/Module1.h"
 
 namespace mekuri {
 namespace {
@@ -52,9 +52,9 @@ void FormJihou::CreateControls() {
   // in twips; the buttons lie below the first client area and come into view
   // when the window grows.
   constexpr DWORD kButton = WS_DISABLED | WS_TABSTOP | BS_PUSHBUTTON | BS_NOTIFY;
-  Command1 = Child(WC_BUTTONW, win::Wide(kJihouCloseCaption), kButton, 0, CommandId(1),
+  Command1 = Child(WC_BUTTONW, win::Wide(kCloseWord), kButton, 0, CommandId(1),
                    FromTwips(180, 1020, 1095, 375), form, [this] { Command1_Click(); });
-  Command2 = Child(WC_BUTTONW, win::Wide(kJihouShowCaption), kButton, 0, CommandId(2),
+  Command2 = Child(WC_BUTTONW, win::Wide(kTimeSignalShowCaption), kButton, 0, CommandId(2),
                    FromTwips(1500, 1020, 1095, 375), form, [this] { Command2_Click(); });
   Label1 = Child(WC_STATICW, L"", SS_CENTER | SS_NOPREFIX, 0, LabelId(1), FromTwips(120, 120, 2535, 315),
                  AddFont(1425, true));

@@ -2,7 +2,8 @@
 // date watch, the tray image timer and the hiding watch.
 #include <windows.h>
 
-#include "calendar/win32/Form1.h"
+#include "mainwindow/win32/Form1.h"
+#include "mainwindow/win32/MainWndProc.h"
 #include "memo/win32/Form4.h"
 #include "memo/win32/FormToday.h"
 #include "platform/win32/clock.h"
@@ -10,8 +11,7 @@
 #include "platform/win32/tray.h"
 #include "shell/commands.h"
 #include "shell/menus.h"
-#include "shell/win32/MainWndProc.h"
-#include "startup/win32/Module1.h"
+#include "state/win32/Module1.h"
 
 namespace mekuri {
 namespace {
@@ -26,11 +26,11 @@ bool Visible(HWND hwnd) { return (GetWindowLongPtrW(hwnd, GWL_STYLE) & WS_VISIBL
 }  // namespace
 
 void Form1::StartTimers() {
-  SetTimer(hwnd(), 1, kDateWatchMs, nullptr);
-  SetTimer(hwnd(), 2, kIconTimerMs, nullptr);
-  SetTimer(hwnd(), 3, kClockMs, nullptr);
-  SetTimer(hwnd(), 4, kMessageCheckMs, nullptr);
-  SetTimer(hwnd(), 5, HidingWatch::kIntervalMs, nullptr);
+  SetTimer(hwnd(), kTimer1, kDateWatchMs, nullptr);
+  SetTimer(hwnd(), kTimer2, kIconTimerMs, nullptr);
+  SetTimer(hwnd(), kTimer3, kClockMs, nullptr);
+  SetTimer(hwnd(), kTimer4, kMessageCheckMs, nullptr);
+  SetTimer(hwnd(), kTimer5, HidingWatch::kIntervalMs, nullptr);
 }
 
 void Form1::ShowMainWindow() {

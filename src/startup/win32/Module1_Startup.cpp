@@ -1,47 +1,22 @@
-#include "startup/win32/Module1.h"
+#include "startup/win32/Module1_Startup.h"
 
 #include <commctrl.h>
 
 #include <memory>
 #include <vector>
 
-#include "calendar/win32/Form1.h"
-#include "memo/memo_store.h"
+#include "mainwindow/win32/Form1.h"
+#include "mainwindow/win32/MainWndProc.h"
 #include "memo/win32/Form2.h"
-#include "platform/win32/text.h"
-#include "platform/win32/window.h"
-#include "shell/commands.h"
-#include "shell/win32/MainWndProc.h"
 #include "platform/win32/clock.h"
+#include "platform/win32/text.h"
 #include "platform/win32/tray.h"
-#include "startup/settings.h"
+#include "platform/win32/window.h"
+#include "settings/settings.h"
+#include "shell/commands.h"
 #include "startup/win32/single_instance.h"
 
 namespace mekuri::Module1 {
-
-std::wstring strAppPath;
-std::filesystem::path strIniFile;
-std::filesystem::path strDatFile;
-HolidayTable strHolidayTable;
-MessageTable strMsgTable;
-bool EveryHour = true;
-bool EveryHourBeep = true;
-bool HidingCheck = true;
-bool fStartupFinished = false;
-bool fExiting = false;
-bool fSessionEnding = false;
-namespace {
-int bulkCloseDepth = 0;
-}  // namespace
-BulkClose::BulkClose() { ++bulkCloseDepth; }
-BulkClose::~BulkClose() { --bulkCloseDepth; }
-bool BulkClosing() { return bulkCloseDepth > 0; }
-
-Form2* todayMemo = nullptr;
-NOTIFYICONDATAW nidTray{};
-WNDPROC lPrevWndProc = nullptr;
-HidingWatch hidingWatch;
-std::array<Date, kGridCells> dCellDate{};
 
 namespace {
 
@@ -139,8 +114,6 @@ Form1* LoadMainForm() {
 
 void UnloadMainForm() { MainFormSlot().reset(); }
 
-bool SetMemoMark(Date d) { return MemoPresent(strDatFile, d); }
-
 int Main() {
   PrependParentToPath();  // first: it also fixes where libraries come from
   INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_STANDARD_CLASSES | ICC_BAR_CLASSES | ICC_WIN95_CLASSES};
@@ -165,7 +138,7 @@ int Main() {
 
   form->OpenToday();
   if (todayMemo) todayMemo->Show();
-  fStartupFinished = true;
+  startupFinished = true;
 
   ShowTodayNotice(win::Today());
   FillTrayRecord(*form);

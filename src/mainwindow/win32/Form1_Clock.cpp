@@ -4,12 +4,12 @@
 #include <commctrl.h>
 
 #include "about/win32/FormMsg.h"
-#include "calendar/win32/Form1.h"
+#include "mainwindow/win32/Form1.h"
 #include "memo/win32/Form4.h"
 #include "platform/win32/clock.h"
 #include "platform/win32/sound.h"
 #include "platform/win32/text.h"
-#include "startup/win32/Module1.h"
+#include "state/win32/Module1.h"
 #include "timesignal/win32/FormJihou.h"
 
 namespace mekuri {

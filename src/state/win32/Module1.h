@@ -1,6 +1,7 @@
 #pragma once
 // The program's shared module: the state that start-up sets and every window
-// reads, and the start-up procedure itself.
+// reads. It names the windows only by declaration, so any window may include
+// it; the start-up procedure is in startup/win32/Module1_Startup.h.
 #include <windows.h>
 #include <shellapi.h>
 
@@ -18,7 +19,6 @@ namespace mekuri {
 
 class Form1;
 class Form2;
-class InstanceMutex;
 
 namespace Module1 {
 
@@ -30,9 +30,9 @@ extern MessageTable strMsgTable;
 extern bool EveryHour;
 extern bool EveryHourBeep;
 extern bool HidingCheck;
-extern bool fStartupFinished;
-extern bool fExiting;
-extern bool fSessionEnding;  // Windows is ending the session: no message box may hold it
+extern bool startupFinished;
+extern bool exiting;
+extern bool sessionEnding;  // Windows is ending the session: no message box may hold it
 // A close-all command is unloading windows. The commands count, not flag: one
 // can start inside another's message box and must not end the outer one.
 class BulkClose {
@@ -54,31 +54,9 @@ extern HidingWatch hidingWatch;
 // The memo window that OpenToday opened at start-up.
 extern Form2* todayMemo;
 
-// The main window, once start-up has loaded it.
+// The main window, once start-up has loaded it (null before and after);
+// start-up owns it.
 Form1* MainForm();
-
-// Steps that need no window: folder, PATH, user name, file paths, holiday
-// table and switches. `appPath` is the program's folder.
-void PrepareModule(const std::wstring& appPath, const std::wstring& userName);
-
-// "..\;" in front of the process's PATH, for this process and its children;
-// from then on libraries load only from the system folder or a full path.
-void PrependParentToPath();
-
-// The single-instance rule. When the running copy's main window (its class
-// and its caption "めくりノート") exists, ask it to show itself: HandedOver.
-// When this copy takes the desktop's mutex: Run. When another copy holds the
-// mutex and shows no window within kHandOverWaitMs: NoAnswer; this copy ends.
-enum class StartDecision { Run, HandedOver, NoAnswer };
-StartDecision HandOverToRunningCopy(InstanceMutex& claim);
-
-// Loads and shows the main window.
-Form1* LoadMainForm();
-// Ends the main window's life (tests load it again with other settings).
-void UnloadMainForm();
-
-// The whole start-up, then the message loop; the process's exit code.
-int Main();
 
 // The presence probe the grid makes for every filled day cell.
 bool SetMemoMark(Date d);

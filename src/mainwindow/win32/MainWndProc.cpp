@@ -1,19 +1,18 @@
-#include "shell/win32/MainWndProc.h"
+#include "mainwindow/win32/MainWndProc.h"
 
 #include <windowsx.h>
 
-#include "calendar/win32/Form1.h"
+#include "mainwindow/win32/Form1.h"
 #include "platform/control_ids.h"
 #include "platform/win32/guard.h"
 #include "platform/win32/text.h"
 #include "platform/win32/tray.h"
 #include "shell/menus.h"
-#include "startup/win32/Module1.h"
+#include "state/win32/Module1.h"
 
 namespace mekuri {
 namespace {
 
-constexpr int kTodayIndex = 999;
 constexpr UINT kTrayAction = WM_APP + 1;  // a tray click, handled after the shell's call returns
 
 UINT TaskbarCreated() {
@@ -48,13 +47,13 @@ LRESULT HandleMainMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
 
   switch (msg) {
     case WM_SYSCOMMAND:
-      if ((wParam & 0xFFF0) == SC_CLOSE && !Module1::fExiting) {
+      if ((wParam & 0xFFF0) == SC_CLOSE && !Module1::exiting) {
         form->HideMainWindow();
         return 0;
       }
       return pass();
     case WM_CLOSE:
-      if (!Module1::fExiting) {
+      if (!Module1::exiting) {
         SendMessageW(hwnd, WM_SYSCOMMAND, SC_CLOSE, 0);
         return 0;
       }
@@ -72,7 +71,7 @@ LRESULT HandleMainMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
       if (lParam == WM_LBUTTONDBLCLK) {
         form->ShowMainWindow();
         if (win::Window::Loaded().size() == 1) {
-          int index = kTodayIndex;
+          int index = Form1::kTodayIndex;
           form->Label4_DblClick(index);
         }
       }

@@ -1,10 +1,10 @@
-#include "calendar/win32/Form1.h"
+#include "mainwindow/win32/Form1.h"
 
 #include <commctrl.h>
 #include <windowsx.h>
 
-#include "calendar/calendar_texts.h"
 #include "base/number.h"
+#include "base/texts.h"
 #include "calendar/holidays.h"
 #include "platform/control_ids.h"
 #include "platform/win32/clock.h"
@@ -12,7 +12,7 @@
 #include "platform/win32/message_box.h"
 #include "platform/win32/text.h"
 #include "shell/commands.h"
-#include "startup/win32/Module1.h"
+#include "state/win32/Module1.h"
 
 namespace mekuri {
 namespace {
@@ -418,19 +418,19 @@ LRESULT Form1::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     }
     case WM_TIMER:
       switch (wParam) {
-        case 1:
+        case kTimer1:
           Timer1_Timer();
           break;
-        case 2:
+        case kTimer2:
           Timer2_Timer();
           break;
-        case 3:
+        case kTimer3:
           Timer3_Timer();
           break;
-        case 4:
+        case kTimer4:
           Timer4_Timer();
           break;
-        case 5:
+        case kTimer5:
           Timer5_Timer();
           break;
         default:

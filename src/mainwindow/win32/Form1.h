@@ -1,6 +1,18 @@
 #pragma once
 // The main window: the month strip (year and month boxes, update, back,
 // forward and menu buttons), the three-month grid and the status bar.
+//
+// Its parts live beside this header: Form1.cpp (controls, grid, month strip),
+// Form1_Load.cpp (load and unload), Form1_Memo.cpp (memo openers),
+// Form1_Shell.cpp (menus, showing and hiding, resident timers), Form1_Clock.cpp
+// (clock, chime, scheduled messages), MainWndProc.cpp (the procedure start-up
+// puts in front of the window's own) and command_dispatch.cpp (the command table).
+//
+// Message path: command ids from the menus and the other windows (WM_COMMAND
+// with lParam 0, shell/commands.h) reach MainWndProc, which runs them through
+// the command table (RunCommand); it also answers the tray icon, the close,
+// the mouse's wheel and buttons and the session's end. What it passes on,
+// control notifications included, reaches Form1::HandleMessage.
 #include <windows.h>
 
 #include <array>
@@ -9,12 +21,12 @@
 
 #include "base/date.h"
 #include "calendar/grid_layout.h"
-#include "shell/timers.h"
-#include "timesignal/clock_ticker.h"
-#include "timesignal/scheduled_messages.h"
 #include "platform/win32/controls.h"
 #include "platform/win32/handles.h"
 #include "platform/win32/window.h"
+#include "shell/timers.h"
+#include "timesignal/clock_ticker.h"
+#include "timesignal/scheduled_messages.h"
 
 namespace mekuri {
 
@@ -52,11 +64,15 @@ class Form1 : public win::Window {
   void Timer5_Timer();
   void Timer3_Timer();  // status-bar clock and the hourly chime
   void Timer4_Timer();  // scheduled messages
+  // The ids of the five timers, named as the window's design names them.
+  enum TimerId : UINT_PTR { kTimer1 = 1, kTimer2, kTimer3, kTimer4, kTimer5 };
   HICON Picture1() const { return trayImage1_; }  // the two tray images
   HICON Picture2() const { return trayImage2_; }
   HICON FormIcon() const { return formIcon_; }
 
-  // Memo openers.
+  // Memo openers. Label4_DblClick with kTodayIndex opens today's memo, as
+  // the tray icon's double-click asks.
+  static constexpr int kTodayIndex = 999;
   void Label4_DblClick(int& Index);
   void Today_DblClick(Date dDay, bool fNotSetPosition);
   void OpenToday();

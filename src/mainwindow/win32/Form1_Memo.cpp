@@ -6,34 +6,35 @@
 #include <set>
 #include <string>
 
-#include "calendar/win32/Form1.h"
-#include "calendar/calendar_texts.h"
+#include "base/texts.h"
+#include "mainwindow/win32/Form1.h"
 #include "memo/memo_store.h"
-#include "memo/memo_texts.h"
 #include "memo/win32/Form2.h"
 #include "platform/profile.h"
 #include "platform/win32/cipher_library.h"
 #include "platform/win32/clock.h"
-#include "platform/win32/placement.h"
 #include "platform/win32/message_box.h"
+#include "platform/win32/placement.h"
 #include "platform/win32/text.h"
-#include "startup/win32/Module1.h"
+#include "state/win32/Module1.h"
 
 namespace mekuri {
 namespace {
-
-constexpr int kTodayIndex = 999;  // the tray's "today" double-click
 
 std::wstring MemoCaption(Date date) {
   const std::string key = MemoKey(date);
   return win::Wide(kMemoCaptionPrefix) + std::wstring(key.begin(), key.end());
 }
 
+// The open memo window of a date, found as the user sees it: by its caption.
+HWND FindMemoWindow(Date date) {
+  return FindWindowW(win::WindowClassName(L"Form2").c_str(), MemoCaption(date).c_str());
+}
+
 }  // namespace
 
 Form2* Form1::OpenMemoWindow(Date date, bool place) {
-  const std::wstring caption = MemoCaption(date);
-  if (HWND open = FindWindowW(L"Mekurinote.Form2", caption.c_str())) {
+  if (HWND open = FindMemoWindow(date)) {
     if (IsIconic(open)) ShowWindow(open, SW_RESTORE);
     SetForegroundWindow(open);
     return nullptr;
@@ -43,7 +44,7 @@ Form2* Form1::OpenMemoWindow(Date date, bool place) {
   if (!memo) return nullptr;  // out of window resources: stop quietly
   memo->Fill(date, ReadMemo(Module1::strDatFile, win::Cipher(Module1::strAppPath), MemoKey(date)));
   if (place && loadedBefore == 1) PlaceBeside(memo->hwnd());
-  if (Module1::fStartupFinished) memo->Show();
+  if (Module1::startupFinished) memo->Show();
   return memo;
 }
 
@@ -101,7 +102,7 @@ void Form1::OpenAllMemo() {
   }
   std::wstring stop;
   for (Date date : dates) {
-    const bool alreadyOpen = FindWindowW(L"Mekurinote.Form2", MemoCaption(date).c_str()) != nullptr;
+    const bool alreadyOpen = FindMemoWindow(date) != nullptr;
     // When no more windows can be created, the rest stay closed.
     if (!alreadyOpen && LoadedMemoWindows().size() >= kMaxMemoWindows) {
       stop = win::Wide(kWindowLimitLead) + std::to_wstring(kMaxMemoWindows) + win::Wide(kWindowLimitMiddle);

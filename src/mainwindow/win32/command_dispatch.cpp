@@ -7,8 +7,10 @@
 #include <vector>
 
 #include "about/win32/FormVer.h"
-#include "calendar/win32/Form1.h"
+#include "base/texts.h"
 #include "commonlist/win32/Form3.h"
+#include "mainwindow/win32/Form1.h"
+#include "mainwindow/win32/MainWndProc.h"
 #include "memo/memo_store.h"
 #include "memo/win32/Form4.h"
 #include "memo/win32/FormToday.h"
@@ -16,9 +18,7 @@
 #include "platform/win32/process.h"
 #include "platform/win32/text.h"
 #include "shell/commands.h"
-#include "shell/shell_texts.h"
-#include "shell/win32/MainWndProc.h"
-#include "startup/win32/Module1.h"
+#include "state/win32/Module1.h"
 
 namespace mekuri {
 namespace {
@@ -132,7 +132,7 @@ bool RunCommand(Form1& form, uint16_t id) {
 }
 
 void ExitProgram(Form1& form, bool now) {
-  Module1::fExiting = true;
+  Module1::exiting = true;
   if (now) {
     SendMessageW(form.hwnd(), WM_CLOSE, 0, 0);
   } else {
@@ -141,7 +141,7 @@ void ExitProgram(Form1& form, bool now) {
 }
 
 void EndSession(Form1& form) {
-  Module1::fSessionEnding = true;
+  Module1::sessionEnding = true;
   // The exit command waits for the date dialog; the session cannot. Its own
   // loop then sees the dialog gone and returns a cancel.
   if (Form4* dialog = Form4::Current()) dialog->Command2_Click();

@@ -6,14 +6,14 @@
 
 #include <algorithm>
 
-#include "calendar/calendar_texts.h"
-#include "calendar/win32/Form1.h"
+#include "base/texts.h"
+#include "mainwindow/win32/Form1.h"
 #include "platform/win32/clock.h"
 #include "platform/win32/placement.h"
 #include "platform/win32/text.h"
 #include "platform/win32/tray.h"
-#include "startup/settings.h"
-#include "startup/win32/Module1.h"
+#include "settings/settings.h"
+#include "state/win32/Module1.h"
 
 namespace mekuri {
 
