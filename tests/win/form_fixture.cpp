@@ -1,30 +1,28 @@
 #include "form_fixture.h"
 
-#include <commctrl.h>
-
 #include <fstream>
-#include <sstream>
+#include <iterator>
 
+#include "about/win32/FormMsg.h"
+#include "about/win32/FormVer.h"
+#include "commonlist/win32/Form3.h"
+#include "memo/win32/Form2.h"
+#include "memo/win32/Form4.h"
+#include "memo/win32/FormToday.h"
+#include "platform/control_ids.h"
 #include "platform/profile.h"
 #include "platform/win32/cipher_library.h"
 #include "platform/win32/clock.h"
 #include "platform/win32/keyboard.h"
 #include "platform/win32/text.h"
+#include "platform/win32/tray.h"
 #include "platform/win32/window.h"
+#include "shell/commands.h"
+#include "shell/win32/MainWndProc.h"
 #include "startup/win32/Module1.h"
+#include "timesignal/win32/FormJihou.h"
 
 namespace mekuri::testing {
-
-std::filesystem::path MakeTempFolder() {
-  wchar_t base[MAX_PATH];
-  GetTempPathW(MAX_PATH, base);
-  static int counter = 0;
-  std::filesystem::path folder = std::filesystem::path(base) /
-      (L"mekuri-test-" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(++counter));
-  std::filesystem::remove_all(folder);
-  std::filesystem::create_directories(folder);
-  return folder;
-}
 
 std::filesystem::path DistFolder() {
   if (const wchar_t* dist = _wgetenv(L"MEKURI_DIST")) return dist;
@@ -39,9 +37,7 @@ std::filesystem::path DistFolder() {
 
 std::string ReadFileBytes(const std::filesystem::path& file) {
   std::ifstream in(file, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
+  return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 void WriteFileBytes(const std::filesystem::path& file, const std::string& bytes) {
@@ -50,7 +46,11 @@ void WriteFileBytes(const std::filesystem::path& file, const std::string& bytes)
 }
 
 void MainFormTest::SetUp() {
-  folder_ = MakeTempFolder();
+  static int counter = 0;
+  folder_ = std::filesystem::temp_directory_path() /
+            (L"mekuri-test-" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(++counter));
+  std::filesystem::remove_all(folder_);
+  std::filesystem::create_directories(folder_);
   CopyFileW((DistFolder() / L"QzlCmn.dll").c_str(), (folder_ / L"QzlCmn.dll").c_str(), FALSE);
   Module1::PrepareModule(folder_.wstring(), L"tester");
   Module1::fStartupFinished = true;
@@ -58,15 +58,22 @@ void MainFormTest::SetUp() {
     boxes_.push_back(call);
     return IDOK;
   });
+  win::SetTrayForTesting([this](DWORD message, const NOTIFYICONDATAW&) {
+    trayMessages_.push_back(message);
+    return TRUE;
+  });
 }
 
 void MainFormTest::TearDown() {
   while (!win::Window::Loaded().empty()) DestroyWindow(win::Window::Loaded().back()->hwnd());
   win::FreeClosedWindows();
   Module1::UnloadMainForm();
+  Module1::fExiting = Module1::fSessionEnding = false;
+  Module1::hidingWatch = HidingWatch{};
   win::SetCtrlForTesting(-1);
   win::SetCipherForTesting(nullptr);
   win::SetMessageBoxForTesting(nullptr);
+  win::SetTrayForTesting(nullptr);
   win::SetClockForTesting(nullptr);
   profile::ClearCache();
   std::error_code ignored;
@@ -75,33 +82,105 @@ void MainFormTest::TearDown() {
 
 void MainFormTest::WriteSettings(const std::string& bytes) {
   WriteFileBytes(Module1::strIniFile, bytes);
-  // Start-up reads the tables and switches before the window exists.
   Module1::PrepareModule(folder_.wstring(), L"tester");
 }
 
-Form1& MainFormTest::LoadForm(int year, int month, int day) {
-  const Date today = DateFromYmd(year, month, day);
-  win::SetClockForTesting([today] {
-    DateTime at;
-    at.date = today;
-    at.hour = 12;
-    return at;
-  });
-  form_ = Module1::LoadMainForm();
-  EXPECT_NE(form_, nullptr);
-  form_->Show();
-  win::PumpMessages();
-  return *form_;
+void MainFormTest::SetClock(int year, int month, int day, int hour, int minute, int second) {
+  const DateTime at{DateFromYmd(year, month, day), hour, minute, second, 0};
+  win::SetClockForTesting([at] { return at; });
 }
 
-void MainFormTest::SetBox(HWND box, const std::wstring& text) {
-  SetWindowTextW(box, text.c_str());
+Form1& MainFormTest::LoadForm(int year, int month, int day) {
+  SetClock(year, month, day, 12, 0, 0);
+  form_ = Module1::LoadMainForm();
+  EXPECT_NE(form_, nullptr);
+  FillTrayRecord(*form_);
+  InstallMainWindowProcedure(*form_);
+  form_->Show();
+  return win::PumpMessages(), *form_;
+}
+
+Form2* MainFormTest::OpenMemo(Date day) {
+  for (int i = 7; i < kGridCells; ++i) {
+    if (Module1::dCellDate[i] != day) continue;
+    SendMessageW(form_->hwnd(), WM_COMMAND, MAKEWPARAM(Label4Id(i), STN_DBLCLK),
+                 reinterpret_cast<LPARAM>(form_->Label4[i]));
+    win::PumpMessages();
+    const std::string caption = "Memo - " + FormatDate(day, "yyyy/mm/dd");
+    for (Form2* memo : LoadedMemoWindows()) {
+      if (Text(memo->hwnd()) == std::wstring(caption.begin(), caption.end())) return memo;
+    }
+  }
+  return nullptr;
+}
+
+Form3& MainFormTest::OpenCommon() {
+  SendMessageW(form_->hwnd(), WM_COMMAND, kCmdCommonInfo, 0);
+  return win::PumpMessages(), *Form3::Current();
+}
+
+FormMsg* MainFormTest::OpenMessage(const std::u16string& time, const std::u16string& text) {
+  FormMsg* msg = FormMsg::Create(time, text);
+  if (msg) msg->Show();
+  return win::PumpMessages(), msg;
+}
+
+FormJihou* MainFormTest::OpenTimeSignal() {
+  SetClock(2004, 9, 10, 11, 30, 0);  // minute 30: the main window's clock leaves the window alone
+  FormJihou* jihou = FormJihou::Show();
+  return win::PumpMessages(), jihou;
+}
+
+FormToday* MainFormTest::OpenNotice() {
+  ShowTodayNotice(DateFromYmd(2004, 9, 10));
+  return win::PumpMessages(), FormToday::Current();
+}
+
+FormVer* MainFormTest::OpenVersion() {
+  SendMessageW(form_->hwnd(), WM_COMMAND, kCmdVersion, 0);
+  return win::PumpMessages(), FormVer::Current();
+}
+
+namespace {
+MainFormTest* dialogTest = nullptr;
+std::vector<std::function<void(Form4&)>> dialogSteps;
+size_t dialogNext = 0;
+}  // namespace
+
+Date MainFormTest::RunDateDialog(std::vector<std::function<void(Form4&)>> steps, const std::function<void()>& open) {
+  dialogSteps = std::move(steps);
+  dialogNext = 0;
+  dialogLeftOpen_ = false;
+  dialogTest = this;
+  const UINT_PTR timer = SetTimer(nullptr, 0, 10, [](HWND, UINT, UINT_PTR, DWORD) {
+    Form4* dialog = Form4::Current();
+    if (!dialogTest || !dialog) return;
+    if (dialogNext < dialogSteps.size()) {
+      dialogSteps[dialogNext++](*dialog);
+    } else {
+      dialogTest->dialogLeftOpen_ = true;
+      dialog->Command2_Click();
+    }
+  });
+  Date picked = kCancelDate;
+  if (open) {
+    open();
+  } else {
+    picked = Form4::ShowModal(form_->hwnd());
+  }
+  KillTimer(nullptr, timer);
+  dialogTest = nullptr;
+  return picked;
+}
+
+void PostKey(UINT vk) {
+  PostMessageW(GetFocus(), WM_KEYDOWN, vk, 1);
+  PostMessageW(GetFocus(), WM_KEYUP, vk, 0xC0000001);
 }
 
 void MainFormTest::PressKey(HWND target, UINT vk) {
   SetFocus(target);
-  PostMessageW(target, WM_KEYDOWN, vk, 1);
-  PostMessageW(target, WM_KEYUP, vk, 0xC0000001);
+  PostKey(vk);
   win::PumpMessages();
 }
 
@@ -111,44 +190,19 @@ void MainFormTest::SendKeys(const std::vector<std::pair<WORD, bool>>& keys) {
     INPUT in{};
     in.type = INPUT_KEYBOARD;
     in.ki.wVk = vk;
-    in.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    in.ki.dwFlags = (up ? KEYEVENTF_KEYUP : 0) | (vk == VK_INSERT || vk == VK_DELETE ? KEYEVENTF_EXTENDEDKEY : 0);
     inputs.push_back(in);
   }
   SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
-  for (int i = 0; i < 20; ++i) {
-    win::PumpMessages();
-    Sleep(5);
-  }
+  for (int i = 0; i < 20; ++i, Sleep(5)) win::PumpMessages();
 }
 
 std::wstring MainFormTest::Text(HWND hwnd) const { return win::GetText(hwnd); }
 
-std::wstring MainFormTest::TooltipOf(HWND control) const {
-  // The tooltip control is a top-level window owned by the control's window.
-  struct Search {
-    HWND owner;
-    HWND tip;
-  } search{GetAncestor(control, GA_ROOT), nullptr};
-  EnumThreadWindows(GetCurrentThreadId(), [](HWND w, LPARAM p) -> BOOL {
-    auto* s = reinterpret_cast<Search*>(p);
-    wchar_t cls[64];
-    GetClassNameW(w, cls, 64);
-    if (lstrcmpW(cls, TOOLTIPS_CLASSW) == 0 && GetWindow(w, GW_OWNER) == s->owner) {
-      s->tip = w;
-      return FALSE;
-    }
-    return TRUE;
-  }, reinterpret_cast<LPARAM>(&search));
-  HWND tip = search.tip;
-  if (!tip) return L"<no tooltip control>";
-  wchar_t text[256] = L"";
-  TOOLINFOW ti{};
-  ti.cbSize = sizeof(ti);
-  ti.hwnd = GetParent(control) ? GetParent(control) : control;
-  ti.uId = reinterpret_cast<UINT_PTR>(control);
-  ti.lpszText = text;
-  SendMessageW(tip, TTM_GETTEXTW, 256, reinterpret_cast<LPARAM>(&ti));
-  return text;
+int MainFormTest::CountLoaded(const wchar_t* formName) const {
+  int count = 0;
+  for (win::Window* w : win::Window::Loaded()) count += lstrcmpW(w->FormName(), formName) == 0;
+  return count;
 }
 
 }  // namespace mekuri::testing
