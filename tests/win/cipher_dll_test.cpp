@@ -1,15 +1,9 @@
 // QzlCmn.dll as the program meets it: loaded by its full path, called through
 // its undecorated exports with the capacities the program passes.
-#include <windows.h>
-
-#include <gtest/gtest.h>
 
 #include <cstdint>
-#include <filesystem>
-#include <string>
 
 #include "form_fixture.h"
-#include "startup/win32/Module1.h"
 
 namespace {
 

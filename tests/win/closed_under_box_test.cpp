@@ -2,24 +2,15 @@
 // can arrive under any of the program's boxes and close the window that asked.
 // No window object is used after its deletion, a close-all started inside
 // another leaves the outer one going, and the list keeps its items.
-#include <windows.h>
 
 #include <cstdlib>
 #include <cstring>
-#include <functional>
 #include <iterator>
 #include <tuple>
 
 #include "commonlist/common_list.h"
 #include "commonlist/common_store.h"
-#include "commonlist/win32/Form3.h"
 #include "form_fixture.h"
-#include "memo/win32/Form2.h"
-#include "platform/control_ids.h"
-#include "platform/win32/cipher_library.h"
-#include "platform/win32/window.h"
-#include "shell/commands.h"
-#include "startup/win32/Module1.h"
 
 namespace {
 // While a case runs, freed memory is poisoned and never reused.
@@ -47,21 +38,27 @@ const struct {
   std::function<void(Form1&, Form2&, Form3&)> open;
   bool listStores;  // the command under the box stores the list's items
 } kSites[] = {
-    {"memo save fails", [](Form1&, Form2& m, Form3&) { win::SetCipherForTesting(&kMissingCipher), Command(m.hwnd(), CommandId(1)); }, true},
-    {"memo delete fails",
-     [](Form1&, Form2& m, Form3&) {
-       Module1::strDatFile = Module1::strDatFile.parent_path() / L"gone" / L"memo.dat";
-       Command(m.hwnd(), CommandId(3));
-     },
+    {"memo save fails",
+     [](Form1&, Form2& m, Form3&) { win::SetCipherForTesting(&kMissingCipher), Command(m.hwnd(), CommandId(1)); },
      true},
     {"main window's message after a memo save",
      [](Form1& f, Form2& m, Form3&) { SetWindowTextW(f.Text1, L"abc"), Command(m.hwnd(), CommandId(1)); }, true},
-    {"main window's message", [](Form1& f, Form2&, Form3&) { SetWindowTextW(f.Text1, L"abc"), SendMessageW(f.Command1, BM_CLICK, 0, 0); }, true},
-    {"list close cannot store", [](Form1&, Form2&, Form3& l) { win::SetCipherForTesting(&kMissingCipher), Command(l.hwnd(), CommandId(4)); }, false},
+    {"main window's message",
+     [](Form1& f, Form2&, Form3&) { SetWindowTextW(f.Text1, L"abc"), SendMessageW(f.Command1, BM_CLICK, 0, 0); },
+     true},
+    {"list close cannot store",
+     [](Form1&, Form2&, Form3& l) { win::SetCipherForTesting(&kMissingCipher), Command(l.hwnd(), CommandId(4)); },
+     false},
     {"list close cannot store, inside close-all-but-main",
-     [](Form1& f, Form2&, Form3&) { win::SetCipherForTesting(&kMissingCipher), Command(f.hwnd(), kCmdCloseAllButMain); }, false},
+     [](Form1& f, Form2&, Form3&) {
+       win::SetCipherForTesting(&kMissingCipher), Command(f.hwnd(), kCmdCloseAllButMain);
+     },
+     false},
     {"list drop of too many files",
-     [](Form1&, Form2&, Form3& l) { l.List1_OLEDragDrop(std::vector<std::wstring>(kMaxDroppedFiles + 1, L"C:\\a.txt")); }, true},
+     [](Form1&, Form2&, Form3& l) {
+       l.List1_OLEDragDrop(std::vector<std::wstring>(kMaxDroppedFiles + 1, L"C:\\a.txt"));
+     },
+     true},
 };
 
 class ClosedUnderBox : public MainFormTest, public ::testing::WithParamInterface<std::tuple<int, uint16_t>> {
@@ -102,7 +99,8 @@ TEST_P(ClosedUnderBox, LeavesNoFreedWindowAndNoLostItem) {
 
   ASSERT_FALSE(boxes_.empty()) << site.name;
   EXPECT_TRUE(outerStillClosing) << site.name;
-  const std::vector<win::Window*> left = command == kCmdExit ? std::vector<win::Window*>{} : std::vector<win::Window*>{&main};
+  std::vector<win::Window*> left{&main};
+  if (command == kCmdExit) left.clear();
   EXPECT_EQ(win::Window::Loaded(), left) << site.name;
   if (site.listStores) EXPECT_EQ(LoadCommonList(datFile, win::Cipher(Module1::strAppPath)).items, items) << site.name;
 }

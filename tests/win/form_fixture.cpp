@@ -1,48 +1,25 @@
 #include "form_fixture.h"
 
-#include <fstream>
-#include <iterator>
-
-#include "about/win32/FormMsg.h"
-#include "about/win32/FormVer.h"
-#include "commonlist/win32/Form3.h"
-#include "memo/win32/Form2.h"
-#include "memo/win32/Form4.h"
-#include "memo/win32/FormToday.h"
-#include "platform/control_ids.h"
-#include "platform/profile.h"
-#include "platform/win32/cipher_library.h"
 #include "platform/win32/clock.h"
 #include "platform/win32/keyboard.h"
-#include "platform/win32/text.h"
 #include "platform/win32/tray.h"
-#include "platform/win32/window.h"
-#include "shell/commands.h"
 #include "shell/win32/MainWndProc.h"
-#include "startup/win32/Module1.h"
-#include "timesignal/win32/FormJihou.h"
 
 namespace mekuri::testing {
 
 std::filesystem::path DistFolder() {
   if (const wchar_t* dist = _wgetenv(L"MEKURI_DIST")) return dist;
-  wchar_t path[MAX_PATH];
-  std::wstring dir(path, GetModuleFileNameW(nullptr, path, MAX_PATH));
-  for (size_t slash; (slash = dir.find_last_of(L"\\/")) != std::wstring::npos;) {
-    dir.resize(slash);
-    if (GetFileAttributesW((dir + L"\\dist\\QzlCmn.dll").c_str()) != INVALID_FILE_ATTRIBUTES) return dir + L"\\dist";
+  wchar_t exe[MAX_PATH];
+  std::filesystem::path dir(std::wstring(exe, GetModuleFileNameW(nullptr, exe, MAX_PATH)));
+  for (; dir.has_relative_path(); dir = dir.parent_path()) {
+    if (std::filesystem::exists(dir / L"dist" / L"QzlCmn.dll")) return dir / L"dist";
   }
   return L".";
 }
 
-std::string ReadFileBytes(const std::filesystem::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-void WriteFileBytes(const std::filesystem::path& file, const std::string& bytes) {
-  std::ofstream out(file, std::ios::binary | std::ios::trunc);
-  out << bytes;
+void PostKey(UINT vk) {
+  PostMessageW(GetFocus(), WM_KEYDOWN, vk, 1);
+  PostMessageW(GetFocus(), WM_KEYUP, vk, 0xC0000001);
 }
 
 void MainFormTest::SetUp() {
@@ -54,14 +31,8 @@ void MainFormTest::SetUp() {
   CopyFileW((DistFolder() / L"QzlCmn.dll").c_str(), (folder_ / L"QzlCmn.dll").c_str(), FALSE);
   Module1::PrepareModule(folder_.wstring(), L"tester");
   Module1::fStartupFinished = true;
-  win::SetMessageBoxForTesting([this](const win::MessageBoxCall& call) {
-    boxes_.push_back(call);
-    return IDOK;
-  });
-  win::SetTrayForTesting([this](DWORD message, const NOTIFYICONDATAW&) {
-    trayMessages_.push_back(message);
-    return TRUE;
-  });
+  win::SetMessageBoxForTesting([this](const win::MessageBoxCall& call) { return boxes_.push_back(call), IDOK; });
+  win::SetTrayForTesting([this](DWORD m, const NOTIFYICONDATAW&) { return trayMessages_.push_back(m), TRUE; });
 }
 
 void MainFormTest::TearDown() {
@@ -80,11 +51,6 @@ void MainFormTest::TearDown() {
   std::filesystem::remove_all(folder_, ignored);
 }
 
-void MainFormTest::WriteSettings(const std::string& bytes) {
-  WriteFileBytes(Module1::strIniFile, bytes);
-  Module1::PrepareModule(folder_.wstring(), L"tester");
-}
-
 void MainFormTest::SetClock(int year, int month, int day, int hour, int minute, int second) {
   const DateTime at{DateFromYmd(year, month, day), hour, minute, second, 0};
   win::SetClockForTesting([at] { return at; });
@@ -93,7 +59,6 @@ void MainFormTest::SetClock(int year, int month, int day, int hour, int minute, 
 Form1& MainFormTest::LoadForm(int year, int month, int day) {
   SetClock(year, month, day, 12, 0, 0);
   form_ = Module1::LoadMainForm();
-  EXPECT_NE(form_, nullptr);
   FillTrayRecord(*form_);
   InstallMainWindowProcedure(*form_);
   form_->Show();
@@ -142,40 +107,26 @@ FormVer* MainFormTest::OpenVersion() {
 }
 
 namespace {
-MainFormTest* dialogTest = nullptr;
 std::vector<std::function<void(Form4&)>> dialogSteps;
 size_t dialogNext = 0;
+bool* dialogLeftOpen = nullptr;
 }  // namespace
 
 Date MainFormTest::RunDateDialog(std::vector<std::function<void(Form4&)>> steps, const std::function<void()>& open) {
   dialogSteps = std::move(steps);
   dialogNext = 0;
-  dialogLeftOpen_ = false;
-  dialogTest = this;
+  dialogLeftOpen = &(dialogLeftOpen_ = false);
   const UINT_PTR timer = SetTimer(nullptr, 0, 10, [](HWND, UINT, UINT_PTR, DWORD) {
     Form4* dialog = Form4::Current();
-    if (!dialogTest || !dialog) return;
-    if (dialogNext < dialogSteps.size()) {
-      dialogSteps[dialogNext++](*dialog);
-    } else {
-      dialogTest->dialogLeftOpen_ = true;
-      dialog->Command2_Click();
-    }
+    if (!dialog || !dialogLeftOpen) return;
+    if (dialogNext < dialogSteps.size()) return dialogSteps[dialogNext++](*dialog);
+    *dialogLeftOpen = true;
+    dialog->Command2_Click();
   });
-  Date picked = kCancelDate;
-  if (open) {
-    open();
-  } else {
-    picked = Form4::ShowModal(form_->hwnd());
-  }
+  const Date picked = open ? (open(), kCancelDate) : Form4::ShowModal(form_->hwnd());
   KillTimer(nullptr, timer);
-  dialogTest = nullptr;
+  dialogLeftOpen = nullptr;
   return picked;
-}
-
-void PostKey(UINT vk) {
-  PostMessageW(GetFocus(), WM_KEYDOWN, vk, 1);
-  PostMessageW(GetFocus(), WM_KEYUP, vk, 0xC0000001);
 }
 
 void MainFormTest::PressKey(HWND target, UINT vk) {
@@ -185,19 +136,17 @@ void MainFormTest::PressKey(HWND target, UINT vk) {
 }
 
 void MainFormTest::SendKeys(const std::vector<std::pair<WORD, bool>>& keys) {
-  std::vector<INPUT> inputs;
-  for (auto [vk, up] : keys) {
-    INPUT in{};
-    in.type = INPUT_KEYBOARD;
-    in.ki.wVk = vk;
-    in.ki.dwFlags = (up ? KEYEVENTF_KEYUP : 0) | (vk == VK_INSERT || vk == VK_DELETE ? KEYEVENTF_EXTENDEDKEY : 0);
-    inputs.push_back(in);
+  std::vector<INPUT> inputs(keys.size());
+  for (size_t i = 0; i < keys.size(); ++i) {
+    const WORD vk = keys[i].first;
+    inputs[i].type = INPUT_KEYBOARD;
+    inputs[i].ki.wVk = vk;
+    inputs[i].ki.dwFlags = (keys[i].second ? KEYEVENTF_KEYUP : 0) |
+                           (vk == VK_INSERT || vk == VK_DELETE ? KEYEVENTF_EXTENDEDKEY : 0);
   }
   SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
   for (int i = 0; i < 20; ++i, Sleep(5)) win::PumpMessages();
 }
-
-std::wstring MainFormTest::Text(HWND hwnd) const { return win::GetText(hwnd); }
 
 int MainFormTest::CountLoaded(const wchar_t* formName) const {
   int count = 0;

@@ -1,7 +1,7 @@
 #pragma once
-// The program's windows loaded in this process over a private folder, with the
-// clock set and message boxes and tray calls recorded instead of shown. Every
-// window a test opens is made here, through the commands the program uses.
+// The program's windows in this process over a private folder, with the clock
+// set and message boxes and tray calls recorded. Every window a test opens is
+// made here, by the command or call the program itself uses.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -12,55 +12,53 @@
 #include <utility>
 #include <vector>
 
-#include "calendar/win32/Form1.h"
+#include "platform/control_ids.h"
+#include "platform/profile.h"
+#include "platform/win32/cipher_library.h"
 #include "platform/win32/message_box.h"
-
-namespace mekuri {
-class Form2;
-class Form3;
-class Form4;
-class FormJihou;
-class FormMsg;
-class FormToday;
-class FormVer;
-}  // namespace mekuri
+#include "platform/win32/text.h"
+#include "platform/win32/window.h"
+#include "memo/memo_store.h"
+#include "shell/commands.h"
+#include "about/win32/FormMsg.h"
+#include "about/win32/FormVer.h"
+#include "calendar/win32/Form1.h"
+#include "commonlist/win32/Form3.h"
+#include "memo/win32/Form2.h"
+#include "memo/win32/Form4.h"
+#include "memo/win32/FormToday.h"
+#include "timesignal/win32/FormJihou.h"
+#include "startup/win32/Module1.h"
 
 namespace mekuri::testing {
 
 // The built program folder: MEKURI_DIST, or dist\ beside the test exe or above it.
 std::filesystem::path DistFolder();
-std::string ReadFileBytes(const std::filesystem::path& file);
-void WriteFileBytes(const std::filesystem::path& file, const std::string& bytes);
 // A key to the focused control, for the loop that runs next.
 void PostKey(UINT vk);
+inline std::wstring Text(HWND hwnd) { return win::GetText(hwnd); }
 
 class MainFormTest : public ::testing::Test {
  protected:
   void SetUp() override;
   void TearDown() override;
 
-  // Writes the settings file as start-up reads it, before the window loads.
-  void WriteSettings(const std::string& bytes);
-  // The main window with the clock at the given day, 12:00, its procedure and tray icon in place.
+  // The main window on that day at 12:00, with its procedure and tray icon.
   Form1& LoadForm(int year = 2004, int month = 9, int day = 10);
   void SetClock(int year, int month, int day, int hour, int minute, int second);
-  // A day of the grid double-clicked, as its label reports it.
-  Form2* OpenMemo(Date day);
-  // The common list, opened by the command every sender posts.
+  Form2* OpenMemo(Date day);  // the day's label double-clicked
   Form3& OpenCommon();
   FormMsg* OpenMessage(const std::u16string& time, const std::u16string& text);
   FormJihou* OpenTimeSignal();
   FormToday* OpenNotice();
   FormVer* OpenVersion();
-  // Runs the date dialog over the main window, one step per timer tick while
-  // its loop runs; a dialog still open after the last step is cancelled and
-  // noted in dialogLeftOpen_. `open` starts the wait (default: ShowModal).
+  // The date dialog, opened by `open` (default: over the main window); one
+  // step per timer tick while its loop runs, then a cancel noted in dialogLeftOpen_.
   Date RunDateDialog(std::vector<std::function<void(Form4&)>> steps, const std::function<void()>& open = nullptr);
 
-  void PressKey(HWND target, UINT vk);  // focused, posted, then the loop runs
+  void PressKey(HWND target, UINT vk);
   // Real key strokes through the system's input queue: (virtual key, up).
   void SendKeys(const std::vector<std::pair<WORD, bool>>& keys);
-  std::wstring Text(HWND hwnd) const;
   int CountLoaded(const wchar_t* formName) const;
 
   std::filesystem::path folder_;

@@ -1,24 +1,13 @@
 // What only the windows show: the guard around every handler, the message
 // paths to the main window, an unreadable memo shown read-only, a list kept
 // open when it cannot be stored, and where the first memo window sits.
-#include <windows.h>
 
-#include <functional>
 #include <new>
 
 #include "base/stop_texts.h"
 #include "commonlist/common_texts.h"
-#include "commonlist/win32/Form3.h"
 #include "form_fixture.h"
-#include "memo/memo_store.h"
-#include "memo/win32/Form2.h"
-#include "platform/profile.h"
-#include "platform/win32/cipher_library.h"
 #include "platform/win32/keyboard.h"
-#include "platform/win32/text.h"
-#include "platform/win32/window.h"
-#include "shell/commands.h"
-#include "startup/win32/Module1.h"
 
 namespace mekuri::testing {
 namespace {
@@ -93,65 +82,58 @@ TEST_F(Windows, AnUnreadableMemoOpensReadOnlyAndGoesOnlyByAConfirmedDelete) {
 // A close that cannot store the list keeps the window and its items; in a
 // close-all (as at exit) the user is told and the close goes on.
 TEST_F(Windows, AListThatCannotBeStoredStaysOpenExceptInACloseAll) {
-  Form1& main = LoadForm();
+  const HWND main = LoadForm().hwnd();
   const CipherLibrary missing;
   win::SetCipherForTesting(&missing);
-  const struct {
-    const char* name;
-    std::function<void(Form3&)> close;
-    bool stays;
-  } cases[] = {
-      {"close button", [](Form3& f) { f.Command4_Click(); }, true},
-      {"Esc", [this](Form3& f) { PressKey(f.List1, VK_ESCAPE); }, true},
-      {"close box", [](Form3& f) { SendMessageW(f.hwnd(), WM_CLOSE, 0, 0); }, true},
-      {"close all", [&](Form3&) { SendMessageW(main.hwnd(), WM_COMMAND, kCmdCloseAll, 0); }, false},
-      {"close all but main", [&](Form3&) { SendMessageW(main.hwnd(), WM_COMMAND, kCmdCloseAllButMain, 0); }, false},
+  const std::pair<const char*, std::function<void(Form3&)>> closes[] = {
+      {"close button", [](Form3& f) { f.Command4_Click(); }},
+      {"Esc", [this](Form3& f) { PressKey(f.List1, VK_ESCAPE); }},
+      {"close box", [](Form3& f) { SendMessageW(f.hwnd(), WM_CLOSE, 0, 0); }},
+      {"close all", [main](Form3&) { SendMessageW(main, WM_COMMAND, kCmdCloseAll, 0); }},
+      {"close all but main", [main](Form3&) { SendMessageW(main, WM_COMMAND, kCmdCloseAllButMain, 0); }},
   };
-  for (const auto& c : cases) {
+  for (const auto& [name, close] : closes) {
     boxes_.clear();
     Form3& f = OpenCommon();
     f.fTextEntered = true;
     SetWindowTextW(f.Text1, L"新しい");
     f.Command1_Click();
-    c.close(f);
-    EXPECT_EQ(Form3::Current() == &f, c.stays) << c.name;
-    ASSERT_EQ(boxes_.size(), 1u) << c.name;
-    EXPECT_EQ(boxes_[0].text, win::Wide(kCommonCipherFailedPrompt)) << c.name;
-    if (Form3::Current() != &f) continue;
-    EXPECT_EQ(f.ListCount(), 1) << c.name;
+    close(f);
+    ASSERT_EQ(boxes_.size(), 1u) << name;
+    EXPECT_EQ(boxes_[0].text, win::Wide(kCommonCipherFailedPrompt)) << name;
+    const bool bulk = std::string(name).rfind("close all", 0) == 0;
+    ASSERT_EQ(Form3::Current() == &f, !bulk) << name;
+    if (bulk) continue;
+    EXPECT_EQ(f.ListCount(), 1) << name;
     f.DeleteAll();
     f.Unload();
-    EXPECT_EQ(Form3::Current(), nullptr) << c.name << ": nothing left to store";
+    EXPECT_EQ(Form3::Current(), nullptr) << name << ": nothing left to store";
   }
 }
 
 // Beside the main window as it was last restored, wherever it is now; on the work area.
 TEST_F(Windows, TheFirstMemoWindowSitsBesideTheRestoredMainWindow) {
-  LoadForm(2004, 9, 10);
-  RECT main{}, work{};
-  GetWindowRect(form_->hwnd(), &main);
+  const HWND main = LoadForm(2004, 9, 10).hwnd();
+  RECT r{}, work{};
+  GetWindowRect(main, &r);
   SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-  const int mainW = main.right - main.left, mainH = main.bottom - main.top;
+  const LONG w = r.right - r.left, h = r.bottom - r.top;
   const struct {
-    const char* state;
-    int x, y, show, then;
+    LONG x, y;
+    int show, then;
     LONG memoX, memoY;
-  } cases[] = {
-      {"shown", 100, 50, SW_SHOWNA, SW_SHOWNA, 100 + mainW, 50},
-      {"minimised", 100, 50, SW_MINIMIZE, SW_MINIMIZE, 100 + mainW, 50},
-      {"minimised, then hidden", 100, 50, SW_MINIMIZE, SW_HIDE, 100 + mainW, 50},
-      {"beyond the top left corner", -mainW - 40, -mainH - 40, SW_SHOWNA, SW_SHOWNA, work.left, work.top},
-  };
+  } cases[] = {{100, 50, SW_SHOWNA, SW_SHOWNA, 100 + w, 50},
+               {100, 50, SW_MINIMIZE, SW_MINIMIZE, 100 + w, 50},
+               {100, 50, SW_MINIMIZE, SW_HIDE, 100 + w, 50},
+               {-w - 40, -h - 40, SW_SHOWNA, SW_SHOWNA, work.left, work.top}};
   for (const auto& c : cases) {
-    ShowWindow(form_->hwnd(), SW_RESTORE);
-    SetWindowPos(form_->hwnd(), nullptr, c.x, c.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
-    ShowWindow(form_->hwnd(), c.show);
-    ShowWindow(form_->hwnd(), c.then);
+    ShowWindow(main, SW_RESTORE);
+    SetWindowPos(main, nullptr, c.x, c.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    ShowWindow(main, c.show), ShowWindow(main, c.then);
     Form2* memo = OpenMemo(kDay);
     ASSERT_NE(memo, nullptr);
-    RECT r{};
     GetWindowRect(memo->hwnd(), &r);
-    EXPECT_EQ(std::make_pair(r.left, r.top), std::make_pair(c.memoX, c.memoY)) << c.state;
+    EXPECT_EQ(std::make_pair(r.left, r.top), std::make_pair(c.memoX, c.memoY)) << c.show << "," << c.then;
     memo->Command2_Click();
   }
 }
