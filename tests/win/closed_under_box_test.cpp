@@ -1,7 +1,5 @@
-// A message box runs a loop of its own: the tray's exit and close-all commands
-// can arrive under any of the program's boxes and close the window that asked.
-// No window object is used after its deletion, a close-all started inside
-// another leaves the outer one going, and the list keeps its items.
+// The tray's exit and close-all commands arriving under any of the program's message boxes: no window
+// is used after its deletion, a close-all inside another leaves the outer going, the list keeps its items.
 
 #include <cstdlib>
 #include <cstring>
@@ -76,10 +74,7 @@ TEST_P(ClosedUnderBox, LeavesNoFreedWindowAndNoLostItem) {
   SetWindowTextW(memo.Text1, L"draft");
   const std::vector<std::u16string> items{u"stored", u"added"};  // one stored before, one added since
   ASSERT_EQ(SaveCommonList(datFile, win::Cipher(Module1::strAppPath), {items[0]}), SaveResult::Saved);
-  Form3& list = OpenCommon();
-  list.fTextEntered = true;
-  SetWindowTextW(list.Text1, L"added");
-  list.Command1_Click();
+  Form3& list = OpenCommon(L"added");
 
   bool outerStillClosing = true;
   win::SetMessageBoxForTesting([&](const win::MessageBoxCall& call) {

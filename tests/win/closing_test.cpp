@@ -53,7 +53,6 @@ TEST_F(Closing, EveryWayClosesOnceAndAsksOnlyWhatItShould) {
        [](win::Window&) { PostKey(VK_TAB), win::PumpMessages(), PostKey(VK_RETURN); }, 0, Asks::MainWindow},
       {"time signal: a minute", L"FormJihou", grown, [](win::Window& w) { SendMessageW(w.hwnd(), WM_TIMER, 1, 0); }, 0,
        Asks::Nothing},
-      {"version: Esc", L"FormVer", [this] { return OpenVersion(); }, key(VK_ESCAPE), 0, Asks::Nothing},
       {"message: Enter closes only its own", L"FormMsg",
        [this] { return OpenMessage(u"10:00", u"残る"), OpenMessage(u"10:00", u""); }, key(VK_RETURN), 1, Asks::Nothing},
       {"message: Esc closes only its own", L"FormMsg", [this] { return OpenMessage(u"10:00", u"閉じる"); },

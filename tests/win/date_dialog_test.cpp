@@ -77,10 +77,7 @@ TEST_F(DateDialog, CommandsArrivingDuringTheWait) {
       {"the session's end, a list that cannot be stored open",  // no box may hold the session
        [&] {
          win::SetCipherForTesting(&missing);
-         Form3& list = OpenCommon();
-         list.fTextEntered = true;
-         SetWindowTextW(list.Text1, L"書けない");
-         list.Command1_Click();
+         OpenCommon(L"書けない");
        },
        [h](Form4&) { SendMessageW(h, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF); }, false,
        [this, h] {

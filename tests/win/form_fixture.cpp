@@ -1,5 +1,7 @@
 #include "form_fixture.h"
 
+#include <new>
+
 #include "platform/win32/clock.h"
 #include "platform/win32/keyboard.h"
 #include "platform/win32/tray.h"
@@ -15,6 +17,26 @@ std::filesystem::path DistFolder() {
     if (std::filesystem::exists(dir / L"dist" / L"QzlCmn.dll")) return dir / L"dist";
   }
   return L".";
+}
+
+namespace {
+class FailingWindow : public win::Window {
+ public:
+  const wchar_t* FormName() const override { return L"FailingTest"; }
+  bool Create() { return CreateTopLevel(0, WS_OVERLAPPEDWINDOW, L"", 0, 0, 100, 100, nullptr); }
+
+ protected:
+  LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override {
+    if (msg == WM_APP) throw std::bad_alloc();
+    return DefaultProc(msg, wParam, lParam);
+  }
+};
+}  // namespace
+
+HWND MainFormTest::OpenFailingWindow() {
+  auto window = std::make_unique<FailingWindow>();
+  const HWND h = window->Create() ? window->hwnd() : nullptr;
+  return failing_ = std::move(window), h;
 }
 
 void PostKey(UINT vk) {
@@ -38,6 +60,7 @@ void MainFormTest::SetUp() {
 void MainFormTest::TearDown() {
   while (!win::Window::Loaded().empty()) DestroyWindow(win::Window::Loaded().back()->hwnd());
   win::FreeClosedWindows();
+  failing_.reset();
   Module1::UnloadMainForm();
   Module1::fExiting = Module1::fSessionEnding = false;
   Module1::hidingWatch = HidingWatch{};
@@ -79,9 +102,16 @@ Form2* MainFormTest::OpenMemo(Date day) {
   return nullptr;
 }
 
-Form3& MainFormTest::OpenCommon() {
+Form3& MainFormTest::OpenCommon(const wchar_t* added) {
   SendMessageW(form_->hwnd(), WM_COMMAND, kCmdCommonInfo, 0);
-  return win::PumpMessages(), *Form3::Current();
+  win::PumpMessages();
+  Form3& list = *Form3::Current();
+  if (added) {
+    list.fTextEntered = true;
+    SetWindowTextW(list.Text1, added);
+    list.Command1_Click();
+  }
+  return list;
 }
 
 FormMsg* MainFormTest::OpenMessage(const std::u16string& time, const std::u16string& text) {
@@ -99,11 +129,6 @@ FormJihou* MainFormTest::OpenTimeSignal() {
 FormToday* MainFormTest::OpenNotice() {
   ShowTodayNotice(DateFromYmd(2004, 9, 10));
   return win::PumpMessages(), FormToday::Current();
-}
-
-FormVer* MainFormTest::OpenVersion() {
-  SendMessageW(form_->hwnd(), WM_COMMAND, kCmdVersion, 0);
-  return win::PumpMessages(), FormVer::Current();
 }
 
 namespace {

@@ -8,6 +8,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -21,7 +22,6 @@
 #include "memo/memo_store.h"
 #include "shell/commands.h"
 #include "about/win32/FormMsg.h"
-#include "about/win32/FormVer.h"
 #include "calendar/win32/Form1.h"
 #include "commonlist/win32/Form3.h"
 #include "memo/win32/Form2.h"
@@ -47,15 +47,15 @@ class MainFormTest : public ::testing::Test {
   Form1& LoadForm(int year = 2004, int month = 9, int day = 10);
   void SetClock(int year, int month, int day, int hour, int minute, int second);
   Form2* OpenMemo(Date day);  // the day's label double-clicked
-  Form3& OpenCommon();
+  Form3& OpenCommon(const wchar_t* added = nullptr);  // with that text typed and added
   FormMsg* OpenMessage(const std::u16string& time, const std::u16string& text);
   FormJihou* OpenTimeSignal();
   FormToday* OpenNotice();
-  FormVer* OpenVersion();
   // The date dialog, opened by `open` (default: over the main window); one
   // step per timer tick while its loop runs, then a cancel noted in dialogLeftOpen_.
   Date RunDateDialog(std::vector<std::function<void(Form4&)>> steps, const std::function<void()>& open = nullptr);
 
+  HWND OpenFailingWindow();  // its handler of WM_APP fails as running out of memory does
   void PressKey(HWND target, UINT vk);
   // Real key strokes through the system's input queue: (virtual key, up).
   void SendKeys(const std::vector<std::pair<WORD, bool>>& keys);
@@ -66,6 +66,7 @@ class MainFormTest : public ::testing::Test {
   std::vector<DWORD> trayMessages_;
   Form1* form_ = nullptr;
   bool dialogLeftOpen_ = false;
+  std::unique_ptr<win::Window> failing_;
 };
 
 }  // namespace mekuri::testing

@@ -1,6 +1,5 @@
-// Keys and focus as the windows receive them: the month boxes' keys, Tab
-// order, Alt with the "&" letter, Ctrl+A / Ctrl+S / Esc in a memo, and the
-// message window's text that no key changes.
+// Keys and focus as the windows receive them: the month boxes' keys, Tab order,
+// Alt with the "&" letter, and Ctrl+A / Ctrl+S / Esc in a memo.
 
 #include "form_fixture.h"
 
@@ -84,31 +83,6 @@ TEST_F(Keys, MemoSelectsAllSavesWithCtrlSAndEscClosesOnlyWhenSaved) {
   EXPECT_EQ(Text(memo->Text1), L"mo") << "Ctrl+S typed nothing";
   SendKeys({{VK_ESCAPE, false}, {VK_ESCAPE, true}});
   EXPECT_TRUE(LoadedMemoWindows().empty());
-}
-
-TEST_F(Keys, NoKeyOrPasteChangesAMessage) {
-  LoadForm();
-  FormMsg* msg = OpenMessage(u"12:30", u"昼休み");
-  ASSERT_NE(msg, nullptr);
-  const wchar_t paste[] = L"貼り付け";
-  ASSERT_TRUE(OpenClipboard(nullptr));
-  EmptyClipboard();
-  HGLOBAL mem = GlobalAlloc(GMEM_MOVEABLE, sizeof paste);
-  memcpy(GlobalLock(mem), paste, sizeof paste);
-  GlobalUnlock(mem);
-  SetClipboardData(CF_UNICODETEXT, mem);
-  CloseClipboard();
-  SetForegroundWindow(msg->hwnd());
-  const Strokes keys[] = {{{'V', false}, {'V', true}}, {{VK_DELETE, false}, {VK_DELETE, true}},
-                          With(VK_CONTROL, 'V'), With(VK_SHIFT, VK_INSERT), With(VK_SHIFT, VK_DELETE)};
-  for (const Strokes& k : keys) {
-    SetFocus(msg->Text1);
-    SendMessageW(msg->Text1, EM_SETSEL, 0, -1);
-    SendKeys(k);
-    EXPECT_EQ(Text(msg->Text1), L"昼休み") << "key " << k[k.size() / 2].first;
-  }
-  SendMessageW(msg->Text1, WM_PASTE, 0, 0);
-  EXPECT_EQ(Text(msg->Text1), L"昼休み") << "paste from the context menu";
 }
 
 }  // namespace

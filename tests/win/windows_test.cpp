@@ -1,8 +1,6 @@
-// What only the windows show: the guard around every handler, the message
-// paths to the main window, an unreadable memo shown read-only, a list kept
-// open when it cannot be stored, and where the first memo window sits.
+// What only the windows show: the guard around every handler, Ctrl's message paths, an unreadable
+// memo shown read-only, a list kept open when it cannot be stored, where the first memo window sits.
 
-#include <new>
 
 #include "base/stop_texts.h"
 #include "commonlist/common_texts.h"
@@ -14,29 +12,14 @@ namespace {
 
 const Date kDay = DateFromYmd(2004, 9, 15);
 
-// A window whose handler fails the way running out of memory does.
-class FailingWindow : public win::Window {
- public:
-  const wchar_t* FormName() const override { return L"FailingTest"; }
-  bool Create() { return CreateTopLevel(0, WS_OVERLAPPEDWINDOW, L"", 0, 0, 100, 100, nullptr); }
-
- protected:
-  LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override {
-    if (msg == WM_APP) throw std::bad_alloc();
-    return DefaultProc(msg, wParam, lParam);
-  }
-};
-
 using Windows = MainFormTest;
 
 TEST_F(Windows, AFailingHandlerStopsItsActionAndTellsTheUserEachTime) {
-  FailingWindow window;
-  ASSERT_TRUE(window.Create());
-  EXPECT_EQ(SendMessageW(window.hwnd(), WM_APP, 0, 0), 0);
-  EXPECT_EQ(SendMessageW(window.hwnd(), WM_APP, 0, 0), 0);
+  const HWND failing = OpenFailingWindow();
+  EXPECT_EQ(SendMessageW(failing, WM_APP, 0, 0), 0);
+  EXPECT_EQ(SendMessageW(failing, WM_APP, 0, 0), 0);
   ASSERT_EQ(boxes_.size(), 2u);
   EXPECT_EQ(boxes_[1].text, win::Wide(kStoppedActionPrompt));
-  DestroyWindow(window.hwnd());
 }
 
 TEST_F(Windows, CtrlWithAMemosCloseOrMinimiseActsOnAllAndTheShellRestartAddsTheIcon) {
@@ -94,10 +77,7 @@ TEST_F(Windows, AListThatCannotBeStoredStaysOpenExceptInACloseAll) {
   };
   for (const auto& [name, close] : closes) {
     boxes_.clear();
-    Form3& f = OpenCommon();
-    f.fTextEntered = true;
-    SetWindowTextW(f.Text1, L"新しい");
-    f.Command1_Click();
+    Form3& f = OpenCommon(L"新しい");
     close(f);
     ASSERT_EQ(boxes_.size(), 1u) << name;
     EXPECT_EQ(boxes_[0].text, win::Wide(kCommonCipherFailedPrompt)) << name;
