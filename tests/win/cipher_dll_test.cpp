@@ -1,77 +1,49 @@
-// QzlCmn.dll as the program meets it: loaded at run time from dist/, called
-// through its undecorated exports with the capacities the program passes.
-#include <windows.h>
-
-#include <gtest/gtest.h>
-
+// QzlCmn.dll as the program meets it: loaded at run time by its full path from
+// the program folder, called through its exports with the capacities the program passes.
 #include "form_fixture.h"
 
-#include <cstdint>
-#include <cstdlib>
-#include <string>
-
+namespace mekuri::testing {
 namespace {
 
-using CipherFn = std::int32_t(__stdcall*)(const char*, std::int32_t, char*, std::int32_t*);
+using CipherDll = MainFormTest;
 
-std::wstring FindDll() { return (mekuri::testing::DistFolder() / L"QzlCmn.dll").wstring(); }
-
-class CipherDll : public testing::Test {
- protected:
-  void SetUp() override {
-    module_ = LoadLibraryW(FindDll().c_str());
-    ASSERT_NE(module_, nullptr) << "QzlCmn.dll not found; build the QzlCmn target";
-    encipher_ = Export("lQzlCmnCiphering");
-    decipher_ = Export("lQzlCmnDeciphering");
-    ASSERT_TRUE(encipher_ && decipher_);
-  }
-  CipherFn Export(const char* name) {
-    return reinterpret_cast<CipherFn>(reinterpret_cast<void*>(GetProcAddress(module_, name)));
-  }
-  void TearDown() override {
-    if (module_) FreeLibrary(module_);
-  }
-
-  // The program's own calls: NUL-filled buffers, 4 * floor((B + 9) / 3) + 1
-  // bytes to encipher and B bytes to decipher; "" stands for failure.
-  std::string Encipher(const std::string& plain) {
-    std::int32_t capacity = 4 * ((std::int32_t(plain.size()) + 9) / 3) + 1;
-    std::string out(std::size_t(capacity), '\0');
-    const std::int32_t r = encipher_(plain.c_str(), std::int32_t(plain.size()), out.data(), &capacity);
-    return r == 0 ? out.c_str() : "";
-  }
-  std::string Decipher(const std::string& value) {
-    std::int32_t capacity = std::int32_t(value.size());
-    std::string out(value.size(), '\0');
-    const std::int32_t r = decipher_(value.c_str(), capacity, out.data(), &capacity);
-    return r == 0 ? out.c_str() : "";
-  }
-
-  HMODULE module_ = nullptr;
-  CipherFn encipher_ = nullptr;
-  CipherFn decipher_ = nullptr;
-};
-
-TEST_F(CipherDll, RoundTripsThroughTheExports) {
-  std::string memo = "\x82\xDF\x82\xAD\x82\xE8\x83\x6D\x81\x5B\x83\x67\r\n";  // めくりノート
-  while (memo.size() < 20000) memo += memo;
-  memo.resize(20000);
-  const std::string value = Encipher(memo);
-  EXPECT_EQ(value.size(), 4u * ((20000 + 9) / 3));
-  EXPECT_EQ(Decipher(value), memo);
-  // A fresh random nonce each time: the same memo never gives the same value.
-  EXPECT_NE(Encipher(memo), value);
-  EXPECT_EQ(Encipher("").size(), 12u);
+TEST_F(CipherDll, TheLongestMemoRoundTripsAndADamagedValueFails) {
+  const CipherLibrary& cipher = win::Cipher(Module1::strAppPath);
+  ASSERT_TRUE(cipher) << "build the QzlCmn target";
+  const std::u16string memo = std::u16string(9998, u'め') + u"\r\n";
+  std::optional<std::string> value = EncipherText(cipher, memo);
+  ASSERT_TRUE(value.has_value());
+  EXPECT_EQ(DecipherText(cipher, *value), memo);
+  EXPECT_NE(EncipherText(cipher, memo), value) << "a fresh nonce each time";
+  (*value)[value->size() / 2] ^= 0x01;
+  EXPECT_EQ(TryDecipher(cipher, *value), std::nullopt);
 }
 
-TEST_F(CipherDll, DamagedValueOrMissingCapacityFails) {
-  std::string value = Encipher("2004/09/10");
-  ASSERT_EQ(Decipher(value), "2004/09/10");
-  value[value.size() / 2] ^= 0x01;
-  EXPECT_EQ(Decipher(value), "");
-  char out[64] = {};
-  EXPECT_NE(encipher_("x", 1, out, nullptr), 0);
-  EXPECT_NE(decipher_(value.c_str(), std::int32_t(value.size()), out, nullptr), 0);
+// After start-up's path step a library is found by name only in the system
+// folder: not in the current folder, nor in its parent, where "..\" points.
+TEST_F(CipherDll, AfterThePathStepOnlyTheSystemFolderOrAFullPathLoads) {
+  const std::filesystem::path current = folder_ / L"current";
+  std::filesystem::create_directories(current);
+  for (const auto& folder : {current, folder_}) {
+    CopyFileW((DistFolder() / L"QzlCmn.dll").c_str(), (folder / L"mekuri-probe.dll").c_str(), FALSE);
+  }
+  const std::filesystem::path before = std::filesystem::current_path();
+  std::wstring path(GetEnvironmentVariableW(L"PATH", nullptr, 0), L'\0');
+  path.resize(GetEnvironmentVariableW(L"PATH", path.data(), static_cast<DWORD>(path.size())));
+  std::filesystem::current_path(current);
+  Module1::PrependParentToPath();
+  HMODULE byName = LoadLibraryW(L"mekuri-probe.dll");
+  HMODULE system = LoadLibraryW(L"version.dll");
+  HMODULE byPath = LoadLibraryExW((current / L"mekuri-probe.dll").c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+  std::filesystem::current_path(before);
+  SetEnvironmentVariableW(L"PATH", path.c_str());
+  EXPECT_EQ(byName, nullptr) << "found outside the system folder";
+  EXPECT_NE(system, nullptr);
+  EXPECT_NE(byPath, nullptr) << "the cipher library's full-path load";
+  for (HMODULE m : {byName, system, byPath}) {
+    if (m) FreeLibrary(m);
+  }
 }
 
 }  // namespace
+}  // namespace mekuri::testing
