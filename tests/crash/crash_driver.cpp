@@ -22,7 +22,6 @@
 #include <utility>
 #include <vector>
 
-#include "cipher/qzl_cipher.h"
 #include "commonlist/common_store.h"
 #include "crash_values.h"
 #include "platform/profile.h"
@@ -35,14 +34,6 @@ namespace fs = std::filesystem;
 using Error = std::runtime_error;
 using Memo = std::optional<std::u16string>;  // nullopt: no memo under the key
 using List = std::vector<std::u16string>;
-
-const CipherLibrary kCipher{
-    [](const char* in, int32_t length, char* out, int32_t* capacity) -> int32_t {
-      return qzl::Encipher(in, length, qzl::Nonce{1, 2, 3}, out, *capacity);
-    },
-    [](const char* in, int32_t length, char* out, int32_t* capacity) -> int32_t {
-      return qzl::Decipher(in, length, out, *capacity);
-    }};
 
 // One write of the worker, as its "begin" and "done" lines name it.
 struct Op {
@@ -115,7 +106,7 @@ class Crasher {
   explicit Crasher(fs::path folder) : folder_(std::move(folder)), file_(folder_ / kMemoFileName) {
     // Older memos around the worker's keys; a rewrite of this many takes long
     // enough that kills land in the middle of it.
-    for (int i = 0; i < kSeedMemos; ++i) older_.emplace_back(SeedKey(i), *EncipherText(kCipher, SeedText(i)));
+    for (int i = 0; i < kSeedMemos; ++i) older_.emplace_back(SeedKey(i), *EncipherText(kNativeCipher, SeedText(i)));
     if (!profile::WriteKeys(kMemoSection, older_, {}, file_)) throw Error("cannot write the older memos");
   }
 
@@ -185,7 +176,7 @@ class Crasher {
     for (int i = 0; i < kWorkerKeys; ++i) {
       const std::string key = WorkerKey(i);
       const Memo before = memos_[key];
-      const Memo now = keys.count(key) ? Memo(ReadMemoText(file_, kCipher, key)) : std::nullopt;
+      const Memo now = keys.count(key) ? Memo(ReadMemoText(file_, kNativeCipher, key)) : std::nullopt;
       if (now && now->empty()) throw Error("the memo " + key + " does not decipher");
       const bool isCut = cut && cut->key == key;
       if (isCut && cut->memo != before) changed = true, landed = now == cut->memo;
@@ -195,7 +186,7 @@ class Crasher {
       }
       memos_[key] = now;
     }
-    const List common = LoadCommonList(file_, kCipher).items;
+    const List common = LoadCommonList(file_, kNativeCipher).items;
     if (commons != static_cast<int>(common.size())) throw Error("the common list has gaps");
     const bool isCut = cut && !cut->key;
     if (isCut && cut->common != common_) changed = true, landed = common == cut->common;

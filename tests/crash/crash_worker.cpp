@@ -8,8 +8,7 @@
 //                                       the file is held open, stopping after <bytes>
 //   write <folder> <key> <value>        one write
 //   read <folder> <key>                 prints the value
-// On Windows the memos go through QzlCmn.dll beside the worker, as the
-// program loads it; natively through the same algorithm, linked in.
+// On Windows the memos go through QzlCmn.dll beside the worker, as the program loads it.
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -29,8 +28,6 @@
 #include "platform/win32/cipher_library.h"
 #else
 #include <unistd.h>
-
-#include "cipher/qzl_cipher.h"
 #endif
 
 namespace mekuri::crash {
@@ -66,19 +63,7 @@ class Holder {
   HANDLE h_;
 };
 #else
-const CipherLibrary& Cipher() {
-  static std::mt19937 nonces{std::random_device{}()};
-  static const CipherLibrary cipher{
-      [](const char* in, int32_t length, char* out, int32_t* capacity) -> int32_t {
-        const qzl::Nonce nonce{static_cast<uint8_t>(nonces()), static_cast<uint8_t>(nonces()),
-                               static_cast<uint8_t>(nonces())};
-        return qzl::Encipher(in, length, nonce, out, *capacity);
-      },
-      [](const char* in, int32_t length, char* out, int32_t* capacity) -> int32_t {
-        return qzl::Decipher(in, length, out, *capacity);
-      }};
-  return cipher;
-}
+const CipherLibrary& Cipher() { return kNativeCipher; }
 unsigned long ProcessId() { return static_cast<unsigned long>(getpid()); }
 
 // A POSIX rename is never refused; the engine is told to act as if it were.

@@ -1,12 +1,9 @@
 // Two writers at once, and a writer that dies while it rewrites the file in
-// place, each driven through the crash worker in processes of their own:
-//   race_driver [--wine] -- <worker command>
-// Two workers each write 500 distinct keys into one file at the same time;
-// all 1,000 must be there. A worker whose file is held open by another handle
-// rewrites it in place and is cut off after N bytes (the file grows or
-// shrinks); a fresh worker then reads or writes once, and the file must hold
-// the old whole content or the new whole content with that write, and no
-// copy may stay beside it.
+// place, each a crash worker process:   race_driver [--wine] -- <worker command>
+// Two workers' 500 keys each, written at the same time, must all be there. A
+// write in place into a held file (growing or shrinking it) cut off after N
+// bytes must leave, after one more read or write by a fresh process, the old
+// whole content or the new one with that write, and no copy beside it.
 #include <cstdio>
 #include <filesystem>
 #include <fstream>

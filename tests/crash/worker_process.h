@@ -9,6 +9,7 @@
 
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 extern char** environ;
@@ -38,14 +39,13 @@ class WorkerProcess {
     const int spawned = posix_spawnp(&pid_, argv[0], &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     if (capture) close(pipes[1]);
-    out_ = pipes[0];
     if (spawned != 0) {
-      pid_ = 0;
+      if (capture) close(pipes[0]);
       throw std::runtime_error("cannot start " + command[0]);
     }
+    out_ = pipes[0];
   }
   WorkerProcess(const WorkerProcess&) = delete;
-  WorkerProcess& operator=(const WorkerProcess&) = delete;
   ~WorkerProcess() {
     if (!ended_) Kill(), Wait();
     if (out_ >= 0) close(out_);
@@ -65,21 +65,17 @@ class WorkerProcess {
   // Runs it to its end; everything it said.
   std::string ReadAll() {
     std::string said;
-    while (!Ended()) {
+    while (!ended_ && waitpid(pid_, &status_, WNOHANG) != pid_) {
       if (Read(50, said) < 0) Wait();
     }
+    ended_ = true;
     while (Read(0, said) > 0) {
     }
     return said;
   }
   void Kill() { kill(pid_, SIGKILL); }
-  bool Ended() {
-    if (!ended_ && waitpid(pid_, &status_, WNOHANG) == pid_) ended_ = true;
-    return ended_;
-  }
   int Wait() {
-    if (!ended_) waitpid(pid_, &status_, 0);
-    ended_ = true;
+    if (!std::exchange(ended_, true)) waitpid(pid_, &status_, 0);
     return status_;
   }
   // Waits for the end; throws unless it ended with exit code 0.

@@ -7,7 +7,6 @@
 //   text W ID          the text of child ID   rect W [ID]    "left top right bottom" of W or its child
 //   focused W ID       exit 0 when child ID has the keyboard focus
 //   find W TEXT A B    the first child ID in A..B whose text is TEXT
-//   lock FILE MS       hold FILE open with no sharing for MS, as another program may
 //   foreign W MS       keep a window of Explorer's folder class captioned W for MS
 #include <windows.h>
 
@@ -50,12 +49,6 @@ int wmain(int argc, wchar_t** argv) {
       return TRUE;
     }, 0);
     return std::printf("%d\n", counted), 0;
-  }
-  if (cmd == L"lock") {
-    HANDLE file = CreateFileW(argv[2], GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return 1;
-    Sleep(ms);
-    return CloseHandle(file), 0;
   }
   if (cmd == L"foreign") {
     WNDCLASSW wc{};

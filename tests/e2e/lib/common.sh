@@ -20,8 +20,11 @@ new_app_folder() {
 
 # Starts the program in $app in the background; its pid goes to APP_PIDS.
 start_app() { "$WINE64" "$app/Mekurinote.exe" </dev/null >/dev/null 2>&1 & APP_PIDS+=($!); }
-# Starts it and waits for the main window.
-open_app() { start_app; driver wait "$CAPTION" 30000 || fail "main window did not open"; }
+# Starts it and waits for the main window; a loaded machine may take long.
+open_app() {
+  start_app
+  driver wait "$CAPTION" 60000 || fail "main window did not open ($(ended "${APP_PIDS[-1]}" && echo ended || echo running))"
+}
 
 driver() { "$WINE64" "$DRIVER" "$@" </dev/null 2>/dev/null | tr -d '\r'; return "${PIPESTATUS[0]}"; }
 gone() { ! driver wait "$1"; }
