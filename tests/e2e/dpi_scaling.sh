@@ -14,13 +14,13 @@ measure() {  # DPI -> "main-w main-h cell-w cell-h memo-w memo-h list-w list-h",
   driver wait "$TODAY_MEMO" 10000 || fail "today's memo did not open at $1 DPI"
   driver command "$CAPTION" 0xC102
   driver wait class:Mekurinote.Form3 10000 || fail "the common-information window did not open at $1 DPI"
-
   local cell; cell=$(driver find "$CAPTION" 15 1042 1111)
   echo "$(size_of "$CAPTION") $(size_of "$CAPTION" "$cell") $(size_of "$TODAY_MEMO") $(size_of class:Mekurinote.Form3 401)"
   exit_app
 }
-read -r -a at96 < <(measure 96)
-read -r -a at144 < <(measure 144)
+# A command substitution waits for the subshell: each program has ended before the next starts.
+at96=($(measure 96))
+at144=($(measure 144))
 names=(main-width main-height cell-width cell-height memo-width memo-height list-width list-height)
 for i in "${!names[@]}"; do
   want=$(( at96[i] * 3 / 2 )) diff=$(( at144[i] - at96[i] * 3 / 2 ))
