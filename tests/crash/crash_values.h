@@ -7,6 +7,9 @@
 #include "base/cp932.h"
 #include "base/date.h"
 #include "memo/memo_store.h"
+#ifndef _WIN32
+#include "cipher/qzl_cipher.h"
+#endif
 
 namespace mekuri::crash {
 
@@ -28,6 +31,17 @@ inline std::u16string MemoText(const std::string& key, unsigned run, unsigned wr
   return u"メモ " + FromUtf8(key + " r" + std::to_string(run) + " w" + std::to_string(write) + " ") +
          std::u16string(write % 23, u'予');
 }
+
+#ifndef _WIN32
+// The cipher library's algorithm, linked in; on Windows the worker loads QzlCmn.dll.
+inline const CipherLibrary kNativeCipher{
+    [](const char* in, int32_t length, char* out, int32_t* capacity) -> int32_t {
+      return qzl::Encipher(in, length, qzl::Nonce{1, 2, 3}, out, *capacity);
+    },
+    [](const char* in, int32_t length, char* out, int32_t* capacity) -> int32_t {
+      return qzl::Decipher(in, length, out, *capacity);
+    }};
+#endif
 
 inline std::u16string CommonItem(unsigned run, unsigned write, int i) {
   return u"定型 " + FromUtf8(std::to_string(run) + "." + std::to_string(write) + "." + std::to_string(i));

@@ -1,18 +1,9 @@
 // Two writers at once, and a writer that dies while it rewrites the file in
-// place, each driven through the crash worker in processes of their own:
-//   race_driver [--wine] -- <worker command>
-// Two workers each write 500 distinct keys into one file at the same time;
-// all 1,000 must be there. A worker whose file is held open by another handle
-// rewrites it in place and is cut off after N bytes (the file grows or
-// shrinks); a fresh worker then reads or writes once, and the file must hold
-// the old whole content or the new whole content with that write, and no
-// copy may stay beside it.
-#include <fcntl.h>
-#include <poll.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
+// place, each a crash worker process:   race_driver [--wine] -- <worker command>
+// Two workers' 500 keys each, written at the same time, must all be there. A
+// write in place into a held file (growing or shrinking it) cut off after N
+// bytes must leave, after one more read or write by a fresh process, the old
+// whole content or the new one with that write, and no copy beside it.
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -23,8 +14,7 @@
 
 #include "crash_values.h"
 #include "platform/profile.h"
-
-extern char** environ;
+#include "worker_process.h"
 
 namespace mekuri::crash {
 namespace {
@@ -34,68 +24,18 @@ namespace fs = std::filesystem;
 struct Worker {
   std::vector<std::string> command;  // up to the worker's step
   bool wine = false;
+  fs::path folder;
 
-  std::string Folder(const fs::path& folder) const {
-    std::string name = folder.string();
-    if (!wine) return name;
-    for (char& c : name) c = c == '/' ? '\\' : c;
-    return "Z:" + name;
+  std::vector<std::string> Step(std::vector<std::string> step) const {
+    step.insert(step.begin() + 1, WorkerPath(folder.string(), wine));
+    step.insert(step.begin(), command.begin(), command.end());
+    return step;
   }
-
-  pid_t Start(const std::vector<std::string>& step, int out) const {
-    std::vector<std::string> full = command;
-    full.insert(full.end(), step.begin(), step.end());
-    std::vector<char*> argv;
-    for (std::string& arg : full) argv.push_back(arg.data());
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    if (out >= 0) posix_spawn_file_actions_adddup2(&actions, out, 1);
-    pid_t child = 0;
-    const int spawned = posix_spawnp(&child, argv[0], &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    if (spawned != 0) throw std::runtime_error("cannot start " + full[0]);
-    return child;
-  }
-
-  static void Expect(pid_t child, const std::string& what) {
-    int status = 0;
-    waitpid(child, &status, 0);
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-      throw std::runtime_error(what + " failed (status " + std::to_string(status) + ")");
-    }
-  }
-
   // Runs one step to its end; returns what it printed.
   std::string Run(const std::vector<std::string>& step) const {
-    int pipes[2];
-    if (pipe2(pipes, O_CLOEXEC) != 0) throw std::runtime_error("no pipe");
-    const pid_t child = Start(step, pipes[1]);
-    close(pipes[1]);
-    std::string said;
-    // Wine's own processes may keep the pipe open: read until the worker ends.
-    int status = 0;
-    for (;;) {
-      pollfd fd{pipes[0], POLLIN, 0};
-      if (poll(&fd, 1, 50) > 0) {
-        char buffer[4096];
-        const ssize_t n = read(pipes[0], buffer, sizeof buffer);
-        if (n > 0) said.append(buffer, static_cast<size_t>(n));
-        if (n > 0) continue;
-      }
-      if (waitpid(child, &status, WNOHANG) == child) break;
-    }
-    fcntl(pipes[0], F_SETFL, O_NONBLOCK);
-    for (char buffer[4096];;) {
-      const ssize_t n = read(pipes[0], buffer, sizeof buffer);
-      if (n <= 0) break;
-      said.append(buffer, static_cast<size_t>(n));
-    }
-    close(pipes[0]);
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-      throw std::runtime_error("the worker's " + step[0] + " failed (status " + std::to_string(status) + ")");
-    }
+    WorkerProcess process(Step(step), true);
+    std::string said = process.ReadAll();
+    process.ExpectSuccess("the worker's " + step[0]);
     return said;
   }
 };
@@ -126,13 +66,12 @@ std::string Written(const fs::path& scratch, const std::string& bytes, const std
   return Bytes(scratch);
 }
 
-void TwoWriters(const Worker& worker, const fs::path& folder) {
-  const fs::path file = folder / kMemoFileName;
+void TwoWriters(const Worker& worker) {
+  const fs::path file = worker.folder / kMemoFileName;
   Put(file, std::string("[") + kMemoSection + "]\r\n" + Others());
-  const pid_t a = worker.Start({"keys", worker.Folder(folder), "a", "500"}, -1);
-  const pid_t b = worker.Start({"keys", worker.Folder(folder), "b", "500"}, -1);
-  Worker::Expect(a, "writer a");
-  Worker::Expect(b, "writer b");
+  WorkerProcess a(worker.Step({"keys", "a", "500"}), false), b(worker.Step({"keys", "b", "500"}), false);
+  a.ExpectSuccess("writer a");
+  b.ExpectSuccess("writer b");
   profile::ClearCache();
   int missing = 0;
   for (const char* prefix : {"a", "b"}) {
@@ -148,42 +87,33 @@ void TwoWriters(const Worker& worker, const fs::path& folder) {
   std::printf("race: two writers, 1,000 keys written at once, none lost\n");
 }
 
-void TornWrites(const Worker& worker, const fs::path& folder) {
-  const fs::path file = folder / kMemoFileName;
-  const fs::path scratch = folder / "scratch" / kMemoFileName;
+void TornWrites(const Worker& worker) {
+  const fs::path file = worker.folder / kMemoFileName;
+  const fs::path scratch = worker.folder / "scratch" / kMemoFileName;
   fs::create_directories(scratch.parent_path());
-  const std::string head = std::string("[") + kMemoSection + "]\r\n";
-  const std::string old = head + "big=" + std::string(1000, 'o') + "\r\n" + Others();
-  struct Change {
-    const char* name;
-    const char* value;  // of "big"
-  } changes[] = {{"grows", nullptr}, {"shrinks", "-"}};
+  const std::string big(1000, 'o');
+  const std::string old = std::string("[") + kMemoSection + "]\r\nbig=" + big + "\r\n" + Others();
   int cases = 0;
-  for (Change change : changes) {
-    const std::string value = change.value ? change.value : std::string(2000, 'n');
+  for (const std::string value : {std::string(2000, 'n'), std::string("-")}) {  // grows, shrinks
     const std::string fresh = Written(scratch, old, "big", value);
+    const std::string freshValue = value == "-" ? "(none)" : value;
     for (const size_t cut : {size_t{0}, size_t{1}, size_t{40}, fresh.size() / 2, fresh.size()}) {
       for (const bool write : {true, false}) {
-        const std::string what = std::string("a write that ") + change.name + ", cut after " + std::to_string(cut) +
-                                 " bytes, then a fresh " + (write ? "write" : "read");
+        const std::string what = "a write of " + std::to_string(fresh.size()) + " bytes cut after " +
+                                 std::to_string(cut) + ", then a fresh " + (write ? "write" : "read");
         Put(file, old);
-        worker.Run({"cut", worker.Folder(folder), std::to_string(cut), "big", value});
+        worker.Run({"cut", std::to_string(cut), "big", value});
         if (!fs::exists(file.string() + ".restore")) throw std::runtime_error(what + ": no copy kept beside the file");
-        std::string seen;
-        if (write) {
-          worker.Run({"write", worker.Folder(folder), SeedKey(7), "after"});
-        } else {
-          seen = worker.Run({"read", worker.Folder(folder), "big"});
-        }
+        const std::string seen = write ? worker.Run({"write", SeedKey(7), "after"}) : worker.Run({"read", "big"});
         const std::string now = Bytes(file);
         const bool keptOld = now == (write ? Written(scratch, old, SeedKey(7), "after") : old);
         const bool tookNew = now == (write ? Written(scratch, fresh, SeedKey(7), "after") : fresh);
         if (!keptOld && !tookNew) throw std::runtime_error(what + ": the file is neither the old nor the new one");
-        if (!write && seen != (tookNew ? (change.value ? "(none)" : value) : std::string(1000, 'o')) + "\n" &&
-            seen != (tookNew ? (change.value ? "(none)" : value) : std::string(1000, 'o')) + "\r\n") {
+        const std::string want = tookNew ? freshValue : big;
+        if (!write && seen != want + "\n" && seen != want + "\r\n") {
           throw std::runtime_error(what + ": the reader saw another value than the file holds");
         }
-        for (const auto& entry : fs::directory_iterator(folder)) {
+        for (const auto& entry : fs::directory_iterator(worker.folder)) {
           if (entry.path() != file && entry.path() != scratch.parent_path()) {
             throw std::runtime_error(what + ": " + entry.path().filename().string() + " stays beside the file");
           }
@@ -208,11 +138,12 @@ int Main(int argc, char** argv) {
   }
   std::string dir = (fs::temp_directory_path() / "mekuri-race.XXXXXX").string();
   if (!mkdtemp(dir.data())) return 2;
+  worker.folder = dir;
   try {
-    TwoWriters(worker, dir);
+    TwoWriters(worker);
     fs::remove_all(dir);
     fs::create_directory(dir);
-    TornWrites(worker, dir);
+    TornWrites(worker);
   } catch (const std::exception& e) {
     std::printf("FAIL %s\nthe folder stays: %s\n", e.what(), dir.c_str());
     return 1;
