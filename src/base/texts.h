@@ -98,8 +98,11 @@ inline constexpr std::u16string_view kDeleteFailedPrompt =
 // its place, a save is refused (title "処理中断"), and a delete asks first
 // (the date, then kConfirmUnreadableDelete; title "めくりノート").
 inline constexpr std::u16string_view kUnreadableMemoText =
-    u"このメモは読み取れません（QzlCmn.dll がないか、保存されている値が壊れています）。\r\n"
-    u"保存されている内容はそのまま残してあります。不要なときは［削除］で削除できます。";
+    u"このメモは読み取れません。\r\n"
+    u"（QzlCmn.dll がないか、保存されている値が\r\n"
+    u"壊れています。）\r\n"
+    u"保存されている内容はそのまま残してあります。\r\n"
+    u"不要なときは［削除］で削除できます。";
 inline constexpr std::u16string_view kUnreadableSavePrompt =
     u"このメモは読み取れないため、上書き保存できません。\r\n保存されている内容はそのまま残してあります。";
 inline constexpr std::u16string_view kConfirmUnreadableDelete =

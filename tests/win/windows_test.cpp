@@ -3,7 +3,6 @@
 
 
 #include "base/texts.h"
-#include "base/texts.h"
 #include "form_fixture.h"
 #include "platform/win32/keyboard.h"
 
@@ -49,6 +48,7 @@ TEST_F(Windows, AnUnreadableMemoOpensReadOnlyAndGoesOnlyByAConfirmedDelete) {
   ASSERT_NE(memo, nullptr);
   EXPECT_TRUE(GetWindowLongW(memo->Text1, GWL_STYLE) & ES_READONLY);
   EXPECT_EQ(Text(memo->Text1).rfind(L"このメモは読み取れません", 0), 0u) << Text(memo->Text1);
+  EXPECT_EQ(Text(memo->Label4), L"") << "no length of a text the user never wrote";
   memo->Text1_KeyDown('S', 2);
   EXPECT_EQ(stored(), "damaged") << "the save is refused";
   memo->Command3_Click();

@@ -182,7 +182,8 @@ void Form2::Form_Resize() {
 }
 
 void Form2::Text1_Change() {
-  win::SetText(Label4, std::to_wstring(GetWindowTextLengthW(Text1)));
+  // An unreadable memo's box holds our notice, whose length means nothing.
+  win::SetText(Label4, unreadable_ ? std::wstring() : std::to_wstring(GetWindowTextLengthW(Text1)));
 }
 
 void Form2::Text1_KeyDown(int KeyCode, int Shift) {
