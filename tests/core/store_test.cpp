@@ -49,8 +49,7 @@ TEST_F(StoreTest, AFailedSaveKeepsTheStoredMemo) {
     std::u16string text;
     SaveResult expected;
   } cases[] = {{CipherLibrary{}, false, u"new", SaveResult::CipherFailed},
-               {failing, false, u"new", SaveResult::CipherFailed},
-               {silent, false, u"new", SaveResult::CipherFailed},
+               {failing, false, u"new", SaveResult::CipherFailed}, {silent, false, u"new", SaveResult::CipherFailed},
                {cipher_, true, u"new", SaveResult::WriteFailed},
                {cipher_, true, u"", SaveResult::WriteFailed}};
   for (const auto& c : cases) {
@@ -77,14 +76,10 @@ TEST_F(StoreTest, UnreadableIsNotAbsent) {
     Stored state;
     std::u16string text;
   } cases[] = {
-      {std::nullopt, cipher_, Stored::Absent, u""},
-      {"", cipher_, Stored::Absent, u""},
-      {good, cipher_, Stored::Readable, u"秘密のメモ"},
-      {*EncipherText(cipher_, u""), cipher_, Stored::Readable, u""},
-      {good, CipherLibrary{}, Stored::Unreadable, u""},
-      {good, failing, Stored::Unreadable, u""},
-      {flipped, cipher_, Stored::Unreadable, u""},
-      {good.substr(0, good.size() - 4), cipher_, Stored::Unreadable, u""},
+      {std::nullopt, cipher_, Stored::Absent, u""}, {"", cipher_, Stored::Absent, u""},
+      {good, cipher_, Stored::Readable, u"秘密のメモ"}, {*EncipherText(cipher_, u""), cipher_, Stored::Readable, u""},
+      {good, CipherLibrary{}, Stored::Unreadable, u""}, {good, failing, Stored::Unreadable, u""},
+      {flipped, cipher_, Stored::Unreadable, u""}, {good.substr(0, good.size() - 4), cipher_, Stored::Unreadable, u""},
       {"\x8A\xBF\x8E\x9A", cipher_, Stored::Unreadable, u""},
       {good + std::string(70000, 'A'), cipher_, Stored::Unreadable, u""},  // fills the read: maybe cut
   };
@@ -238,8 +233,7 @@ TEST_F(StoreTest, UnreadableCommonValuesKeepTheirKeysAndBytes) {
   } cases[] = {
       {cipher_, {u"一番", u"二番", u"三番"}, 2, {u"一番", u"二番", u"三番", u"追加"}, {u"一番", K, u"二番", K, u"三番", u"追加", u""}},
       {cipher_, {u"一番", u"二番", u"三番"}, 2, {}, {u"", K, u"", K, u"", u"", u""}},
-      {CipherLibrary{}, {}, 6, {}, {K, K, K, K, K, u"", K}},
-      {failing, {}, 6, {u"新"}, {K, K, K, K, K, u"新", K}},
+      {CipherLibrary{}, {}, 6, {}, {K, K, K, K, K, u"", K}}, {failing, {}, 6, {u"新"}, {K, K, K, K, K, u"新", K}},
   };
   for (const auto& c : cases) {
     std::string bytes = "[Mekurinote]\r\n";
