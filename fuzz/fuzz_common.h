@@ -6,14 +6,10 @@
 #include <cstdlib>
 #include <string>
 
-#define FUZZ_CHECK(cond, ...)                                                         \
-  do {                                                                                \
-    if (!(cond)) {                                                                    \
-      std::fprintf(stderr, "%s:%d: check failed: %s\n", __FILE__, __LINE__, #cond); \
-      std::fprintf(stderr, __VA_ARGS__);                                              \
-      std::fputc('\n', stderr);                                                       \
-      std::abort();                                                                   \
-    }                                                                                 \
+#define FUZZ_CHECK(cond, ...)                                                                                  \
+  do {                                                                                                         \
+    if (!(cond)) std::fprintf(stderr, "%s:%d: check failed: %s\n", __FILE__, __LINE__, #cond),               \
+                 std::fprintf(stderr, __VA_ARGS__), std::fputc('\n', stderr), std::abort();                  \
   } while (0)
 
 namespace fuzz {
