@@ -23,10 +23,7 @@ const char* Ptr(const Text& text) { return text ? text->c_str() : nullptr; }
 
 class ProfileTest : public TempDir {
  protected:
-  void TearDown() override {
-    profile::testing::SetStopAfterTempFile(false);
-    profile::testing::SetRenameRefused(false);
-    profile::testing::SetInPlaceCut(-1);
+  void TearDown() override {  // the testing hooks are each test's own to switch back
     profile::SetDurableWrites(true);
     TempDir::TearDown();
   }
@@ -162,6 +159,9 @@ TEST_F(ProfileTest, WritesThatChangeNothingLeaveTheFileAlone) {
   ASSERT_EQ(stat(file_.c_str(), &after), 0);
   EXPECT_EQ(after.st_ino, before.st_ino);
   EXPECT_EQ(after.st_mtim.tv_sec, before.st_mtim.tv_sec);
+  ASSERT_TRUE(Write("a", "k", "w"));
+  ASSERT_EQ(stat(file_.c_str(), &after), 0);
+  EXPECT_NE(after.st_ino, before.st_ino) << "a change replaces the file whole";
 }
 
 TEST_F(ProfileTest, ChangesByAnotherProgramAreSeenAtTheNextCall) {
@@ -283,6 +283,7 @@ TEST_F(ProfileTest, RefusedWritesKeepTheFileAndALockedFolderIsWrittenInPlace) {
   EXPECT_FALSE(profile::WriteString("s", "k", "v", dir_ / "missing" / "memo.dat"));
   EXPECT_FALSE(profile::WriteString("s", "k", nullptr, dir_ / "missing" / "memo.dat"));
   EXPECT_FALSE(profile::WriteKeys("s", {{"k", "v"}}, {}, dir_ / "missing" / "memo.dat"));
+  EXPECT_FALSE(profile::WriteKeys("s", {}, {"k"}, dir_ / "missing" / "memo.dat"));
   EXPECT_FALSE(fs::exists(dir_ / "missing"));
   const fs::path longest = dir_ / std::string(250, 'n');  // no room left for a temporary name: refused, kept
   Put(longest, "[s]\r\nk=v\r\n");
