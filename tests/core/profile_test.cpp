@@ -197,6 +197,13 @@ TEST_F(ProfileTest, ChangesByAnotherProgramAreSeenAtTheNextCall) {
   fs::create_directory(file_);
   EXPECT_EQ(profile::ReadBytes(file_), std::nullopt);
   EXPECT_FALSE(Write("s", "k", "v")) << "a folder in the file's place";
+  Put(file_.string() + ".restore", "[s]\r\nk=copy\r\n");
+  EXPECT_FALSE(Write("s", "k", "v")) << "a copy that cannot be put back";
+  const fs::path huge = dir_ / "huge.ini";  // past the engine's size limit: unreadable, never written
+  Put(huge, "[s]\r\nk=v\r\n");
+  fs::resize_file(huge, (uint64_t{1} << 30) + 1);
+  EXPECT_EQ(profile::Read("s", "k", "d", 10, huge).text, "d");
+  EXPECT_FALSE(profile::WriteString("s", "k", "w", huge));
 }
 
 TEST_F(ProfileTest, AnInterruptedWriteLeavesTheOldFileOrItsCopy) {
@@ -277,6 +284,9 @@ TEST_F(ProfileTest, TemporaryFilesOfEndedWritersGoAtTheFirstWrite) {
   ASSERT_TRUE(Write("s", "k", "v"));
   for (const auto& [temp, gone] : temps) EXPECT_NE(fs::exists(dir_ / temp), gone) << temp;
   EXPECT_EQ(Content(file_), "[s]\r\nk=v\r\n");
+  Put(dir_ / temps[0].first, "[s]\r\nk=to");
+  ASSERT_TRUE(Write("s", "k", "w"));
+  EXPECT_TRUE(fs::exists(dir_ / temps[0].first)) << "only the first write of a process looks";
 }
 
 TEST_F(ProfileTest, RefusedWritesKeepTheFileAndALockedFolderIsWrittenInPlace) {

@@ -66,6 +66,7 @@ TEST(Dates, SerialsWeekdaysAndKeysFollowTheGregorianCalendar) {
   EXPECT_EQ(FormatDate(Day(100, 1, 1), "yyyy"), "0100");
   EXPECT_EQ(FormatDateTime({Day(2004, 1, 2), 7, 8, 9, 0}, "yyyy/mm/dd hh:mm:ss|hhmm"), "2004/01/02 07:08:09|0708");
   EXPECT_EQ(FormatDateTime({Day(2004, 1, 2), 17, 48, 59, 0}, "hh:mm:ss"), "17:48:59");
+  EXPECT_EQ(FormatDateTime({Day(2004, 1, 2), 0, 0, 0, 0}, "hh:mm:ss"), "00:00:00");
   EXPECT_EQ(FormatDateTime({Day(2004, 1, 2), 7, 8, 9, 0}, "hh:yyyy mm|hh:dd mm|hh:d mm|hh:ss mm|hh:mm:mm"),
             "07:2004 01|07:02 01|07:2 01|07:09 01|07:08:01");  // "mm" is minutes right after "hh" only
 }
@@ -81,6 +82,7 @@ TEST(Numbers, LeadingNumberRoundingAndText) {
   }
   EXPECT_EQ(LeadingNumber("-1e99999999999999999999"), -std::numeric_limits<double>::infinity());
   EXPECT_EQ(LeadingNumber(u"１２"), 0);  // full-width digits are no digits
+  EXPECT_EQ(LeadingNumber(std::string_view("1e57", 3)), 1e5);
   const struct {
     double value;
     int16_t i16;
