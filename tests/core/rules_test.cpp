@@ -114,6 +114,7 @@ TEST(Text, Cp932AndUtf8ConvertBothWays) {
   EXPECT_EQ(FromCp932("\x80\xA0\xFF"), u"\u0080\uF8F0\uF8F3");  // as Windows' table has them
   EXPECT_EQ(ToCp932(u"\u0080\uF8F0\uF8F3"), "\x80\xA0\xFF");
   EXPECT_EQ(FromCp932("a\x85\x40" "b\x81 z\x81\0z"s "ok\x82"), u"a\u30FBb\u30FBz\u30FB\0zok\u30FB"s);
+  EXPECT_EQ(FromCp932("\x9F\x7F\xE0 \xFC "), u"\u30FB\u30FB\u30FB");  // every refused lead byte takes one byte along
   const std::pair<std::string, std::u16string> utf8[] = {
       {"\x7F\xC2\x80\xDF\xBF\xE0\xA0\x80\xEF\xBF\xBF\xF0\x90\x80\x80\xF4\x8F\xBF\xBF", u"\u007F\u0080\u07FF\u0800\uFFFF\U00010000\U0010FFFF"},
       {"\xE6\x97" "a\xC0\xAF\xFF", u"\uFFFDa\uFFFD\uFFFD\uFFFD"},
@@ -344,6 +345,7 @@ TEST(ScheduledMessages, LoadingStopsAtTheFirstGapOrMalformedEntry) {
       {"7:30/a", u""}, {"12:00", u""}, {"12-00/x", u""}, {"12:0x/x", u""}, {"1.:00/x", u""}, {"12:00x", u""},
       {"12:00/" + std::string(100, 'x'), u"12:00/" + std::u16string(100, u'x')}, {"12:00/" + std::string(101, 'x'), u""}};
   for (const auto& [bytes, entry] : entries) EXPECT_EQ(Table({{"M01", bytes}})[1], entry) << bytes;
+  EXPECT_EQ(LoadMessageTable([](const std::string& key) { return "07:30/" + key; })[10], u"07:30/M10");
   const MessageTable gap = Table({{"M01", "07:30/a"}, {"M03", "08:00/b"}});
   EXPECT_EQ(gap[1] + gap[2], u"07:30/a");
   EXPECT_EQ(MessageTime(u"09:00/at nine") + u"|" + MessageText(u"09:00/at nine") + MessageText(u"12:00/"), u"09:00|at nine");
