@@ -4,15 +4,19 @@
 # make idle-bench — only the idle part: CPU the running program uses, against a plain window
 # make screenshot — start the program headless and save docs/screenshot-main.png
 # make fuzz  — fuzz the portable core, FUZZ_SECONDS (600) in all (scripts/fuzz.sh)
+# make mutants — plant faults in the portable core one at a time and count those
+#               core_tests catch (../shared/tools/mutants.py; MUTANTS_ARGS to
+#               change the sample, e.g. MUTANTS_ARGS="--count 60 --seed 2")
 
 JOBS ?= $(shell nproc)
 FUZZ_SECONDS ?= 600
+MUTANTS_ARGS ?= --count 100 --seed 1
 NATIVE := build/native
 NATIVE_SAN := build/native-san
 WIN := build/win
 BENCH_TARGETS := Mekurinote QzlCmn startup_bench window_bench memo_bench profile_bench idle_minimal_window
 
-.PHONY: all setup build build-native build-win run test bench-build bench idle-bench screenshot fuzz clean
+.PHONY: all setup build build-native build-win run test bench-build bench idle-bench screenshot fuzz mutants clean
 
 all: build
 
@@ -57,6 +61,10 @@ screenshot: build-win
 
 fuzz: setup
 	bash scripts/fuzz.sh --long $(FUZZ_SECONDS)
+
+mutants: setup $(NATIVE)/CMakeCache.txt
+	cmake --build $(NATIVE) -j $(JOBS) --target core_tests
+	python3 ../shared/tools/mutants.py --build $(NATIVE) $(MUTANTS_ARGS)
 
 clean:
 	rm -rf build dist

@@ -25,15 +25,7 @@ using Text = std::optional<std::string>;
 
 const char* Ptr(const Text& text) { return text ? text->c_str() : nullptr; }
 
-std::string Shown(const std::string& bytes) {
-  std::string out;
-  for (unsigned char c : bytes) {
-    char hex[8];
-    std::snprintf(hex, sizeof hex, c >= 0x20 && c < 0x7F && c != '\\' ? "%c" : "\\x%02X", c);
-    out += hex;
-  }
-  return out;
-}
+std::string Shown(const std::string& bytes) { return ::testing::PrintToString(bytes); }
 
 std::string Content(const fs::path& file) {
   if (!fs::exists(file)) return "(no file)";
@@ -42,15 +34,12 @@ std::string Content(const fs::path& file) {
   return out.str();
 }
 
+bool Lead(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
+
 // The longest prefix of at most limit bytes that splits no double-byte pair.
 size_t Boundary(const std::string& text, size_t limit) {
   size_t i = 0;
-  while (i < limit && i < text.size()) {
-    const unsigned char c = text[i];
-    const size_t size = ((c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC)) && i + 1 < text.size() ? 2 : 1;
-    if (i + size > limit) break;
-    i += size;
-  }
+  while (i < text.size() && i + (Lead(text[i]) && i + 1 < text.size() ? 2 : 1) <= limit) i += Lead(text[i]) && i + 1 < text.size() ? 2 : 1;
   return i;
 }
 
@@ -82,19 +71,9 @@ class Differential {
 
   void Step() {
     const int pick = Below(100);
-    if (pick < 35) {
-      Write(Section(), Key(), Value());
-    } else if (pick < 45) {
-      Write(Section(), Key(), std::nullopt);
-    } else if (pick < 48) {
-      Write(Section(), std::nullopt, std::nullopt);
-    } else if (pick < 78) {
-      ReadValue(Section(), Key());
-    } else if (pick < 90) {
-      ReadList(Section());
-    } else {
-      ReadList(std::nullopt);
-    }
+    if (pick < 48) Write(Section(), pick < 45 ? Text(Key()) : std::nullopt, pick < 35 ? Text(Value()) : std::nullopt);
+    else if (pick < 78) ReadValue(Section(), Key());
+    else ReadList(pick < 90 ? Text(Section()) : std::nullopt);
   }
 
  private:
@@ -112,30 +91,20 @@ class Differential {
   std::string Cased(const char* name) {
     std::string out = name;
     for (size_t i = 0; i < out.size(); ++i) {
-      const unsigned char c = out[i];
-      if ((c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC)) {
-        ++i;
-      } else if (std::isalpha(c) && Below(3) == 0) {
-        out[i] = static_cast<char>(std::isupper(c) ? std::tolower(c) : std::toupper(c));
-      }
+      if (Lead(out[i])) ++i;
+      else if (std::isalpha(static_cast<unsigned char>(out[i])) && Below(3) == 0) out[i] ^= 0x20;
     }
     return out;
   }
   std::string Section() { return Cased(kSections[Below(std::size(kSections))]); }
   std::string Key() { return Cased(kKeys[Below(std::size(kKeys))]); }
   std::string Value() {
-    static const std::string ascii =
-        "abcXYZ0189-_/.:!#$%&()*+,<>?@^`{|}~=[];\\";
+    static const std::string ascii = "abcXYZ0189-_/.:!#$%&()*+,<>?@^`{|}~=[];\\";
     std::string value;
     const int length = Below(4) == 0 ? 0 : 1 + Below(14);
     for (int i = 0; i < length; ++i) {
-      if (Below(3) == 0) {
-        value += kWide[Below(std::size(kWide))];
-      } else if (i > 0 && i + 1 < length && Below(8) == 0) {
-        value += ' ';
-      } else {
-        value += ascii[Below(static_cast<int>(ascii.size()))];
-      }
+      if (Below(3) == 0) value += kWide[Below(std::size(kWide))];
+      else value += i > 0 && i + 1 < length && Below(8) == 0 ? ' ' : ascii[Below(static_cast<int>(ascii.size()))];
     }
     return value;
   }
