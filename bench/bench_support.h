@@ -93,8 +93,9 @@ inline Date Today() {
 
 // A memo of 10 to 120 characters, some of them on two lines.
 inline std::u16string MemoText(uint32_t& state) {
-  static const char16_t words[][8] = {u"会議", u"資料", u"打合せ", u"通院", u"買い物", u"誕生日", u"締切", u"出張",
-                                      u"10:00", u"15:30", u"田中さん", u"第二会議室", u"電話", u"振込", u"予約"};
+  static const char16_t words[][8] = {u"会議",     u"資料",       u"打合せ", u"通院",  u"買い物",
+                                      u"誕生日",   u"締切",       u"出張",   u"10:00", u"15:30",
+                                      u"田中さん", u"第二会議室", u"電話",   u"振込",  u"予約"};
   state = state * 1664525u + 1013904223u;
   const size_t length = 10 + (state >> 16) % 111;
   std::u16string text;
@@ -135,7 +136,8 @@ inline bool WriteDayOld(const fs::path& file, const std::string& bytes) {
   HANDLE h = CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
   if (h == INVALID_HANDLE_VALUE) return false;
   DWORD done = 0;
-  const bool ok = WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &done, nullptr) && done == bytes.size();
+  const bool ok = WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &done, nullptr) &&
+                  done == bytes.size();
   FILETIME now;
   GetSystemTimeAsFileTime(&now);
   ULARGE_INTEGER t{{now.dwLowDateTime, now.dwHighDateTime}};

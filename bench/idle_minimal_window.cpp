@@ -8,8 +8,8 @@ int main() {
   wc.hInstance = GetModuleHandleW(nullptr);
   wc.lpszClassName = L"IdleBaseline";
   RegisterClassW(&wc);
-  HWND hwnd = CreateWindowW(L"IdleBaseline", L"idle baseline", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 20, 600, 240, 120,
-                            nullptr, nullptr, wc.hInstance, nullptr);
+  HWND hwnd = CreateWindowW(L"IdleBaseline", L"idle baseline", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 20, 600, 240,
+                            120, nullptr, nullptr, wc.hInstance, nullptr);
   if (!hwnd) return 1;
   MSG msg;
   while (GetMessageW(&msg, nullptr, 0, 0) > 0) {

@@ -73,7 +73,8 @@ mekuri::CipherLibrary LoadCipher(std::string& from) {
     HMODULE module = LoadLibraryW(dll.c_str());
     if (!module) continue;
     auto encipher = reinterpret_cast<Entry>(reinterpret_cast<void*>(GetProcAddress(module, "lQzlCmnCiphering")));
-    auto decipher = reinterpret_cast<Entry>(reinterpret_cast<void*>(GetProcAddress(module, "lQzlCmnDeciphering")));
+    auto decipher = reinterpret_cast<Entry>(
+        reinterpret_cast<void*>(GetProcAddress(module, "lQzlCmnDeciphering")));
     if (!encipher || !decipher) continue;
     from = dll.string();
     return {encipher, decipher};
@@ -165,18 +166,22 @@ std::vector<std::string> GridKeys(Date today) {
 int found_sink = 0;  // keeps the probes from being optimised away
 
 double ProbesOurs(const fs::path& file, const std::vector<Date>& dates) {
-  return Measure([&] {
-    for (Date d : dates) found_sink += mekuri::MemoPresent(file, d);
-  }, 0.3);
+  return Measure(
+      [&] {
+        for (Date d : dates) found_sink += mekuri::MemoPresent(file, d);
+      },
+      0.3);
 }
 
 double ProbesPlatform(const std::string& file, const std::vector<std::string>& keys) {
   char buffer[4];
-  return Measure([&] {
-    for (const std::string& key : keys) {
-      found_sink += GetPrivateProfileStringA(kSection, key.c_str(), "", buffer, 4, file.c_str()) >= 1;
-    }
-  }, 0.3);
+  return Measure(
+      [&] {
+        for (const std::string& key : keys) {
+          found_sink += GetPrivateProfileStringA(kSection, key.c_str(), "", buffer, 4, file.c_str()) >= 1;
+        }
+      },
+      0.3);
 }
 
 // Deleting keys one at a time, timed over the first `cap` and, when that
@@ -192,7 +197,7 @@ double OneByOne(const std::vector<std::string>& keys, size_t cap, size_t start_s
   estimated = n < keys.size();
   if (!estimated) return spent;
   const double per_byte_step = (static_cast<double>(start_size) - end_size) / keys.size();
-  const double size_first = start_size - per_byte_step * n / 2.0;           // mean over the measured part
+  const double size_first = start_size - per_byte_step * n / 2.0;              // mean over the measured part
   const double size_rest = (start_size - per_byte_step * n + end_size) / 2.0;  // mean over the rest
   return spent + spent / n * (keys.size() - n) * (size_rest / size_first);
 }
@@ -236,10 +241,12 @@ Row Run(const fs::path& folder, int memos, const mekuri::CipherLibrary& cipher) 
   // (d) the open-all scan, before the purge empties the files.
   Save(ours, memo.bytes);
   Save(theirs_path, memo.bytes);
-  row.scan_ours = Measure([&] {
-    const std::optional<std::string> bytes = mekuri::profile::ReadBytes(ours);
-    row.scan_dates = bytes ? mekuri::AllMemoDates(*bytes).size() : 0;
-  }, 0.3, 50);
+  row.scan_ours = Measure(
+      [&] {
+        const std::optional<std::string> bytes = mekuri::profile::ReadBytes(ours);
+        row.scan_dates = bytes ? mekuri::AllMemoDates(*bytes).size() : 0;
+      },
+      0.3, 50);
   std::vector<char> list(1 << 20);
   auto listed_keys = [&](auto get) {
     std::vector<std::string> names;
@@ -251,7 +258,8 @@ Row Run(const fs::path& folder, int memos, const mekuri::CipherLibrary& cipher) 
     const std::vector<std::string> names = listed_keys([&](char* buffer, uint32_t cap) {
       mekuri::profile::GetString(kSection, nullptr, "", buffer, cap, ours);
     });
-    for (const std::string& name : names) found_sink += mekuri::profile::Read(kSection, name, "", 65536, ours).count > 0;
+    for (const std::string& name : names)
+      found_sink += mekuri::profile::Read(kSection, name, "", 65536, ours).count > 0;
   });
   // The platform searches its keys one after another, so reading all of them
   // grows with the square of their number: above 4000 keys every n-th is read
@@ -268,7 +276,8 @@ Row Run(const fs::path& folder, int memos, const mekuri::CipherLibrary& cipher) 
   size_t sampled = 0;
   const double reading = Once([&] {
     for (size_t i = 0; i < names.size(); i += row.scan_platform_stride, ++sampled) {
-      found_sink += GetPrivateProfileStringA(kSection, names[i].c_str(), "", value.data(), 65536, theirs.c_str()) > 0;
+      found_sink += GetPrivateProfileStringA(kSection, names[i].c_str(), "", value.data(), 65536,
+                                             theirs.c_str()) > 0;
     }
   });
   row.scan_platform = listing + (sampled ? reading / sampled * names.size() : 0);
@@ -280,15 +289,14 @@ Row Run(const fs::path& folder, int memos, const mekuri::CipherLibrary& cipher) 
   row.purge_ok = left && mekuri::AllMemoDates(*left).empty() && left->find("Common004=") != std::string::npos;
   const size_t end_size = left ? left->size() : 0;
   Save(ours, memo.bytes);
-  row.purge_one_by_one = OneByOne(memo.keys, 200, memo.bytes.size(), end_size,
-                                  [&](const std::string& k) { mekuri::RemoveMemo(ours, k); },
-                                  row.purge_one_by_one_estimated);
+  row.purge_one_by_one = OneByOne(
+      memo.keys, 200, memo.bytes.size(), end_size, [&](const std::string& k) { mekuri::RemoveMemo(ours, k); },
+      row.purge_one_by_one_estimated);
   Save(theirs_path, memo.bytes);
-  row.purge_platform = OneByOne(memo.keys, 500, memo.bytes.size(), end_size,
-                                [&](const std::string& k) {
-                                  WritePrivateProfileStringA(kSection, k.c_str(), nullptr, theirs.c_str());
-                                },
-                                row.purge_platform_estimated);
+  row.purge_platform = OneByOne(
+      memo.keys, 500, memo.bytes.size(), end_size,
+      [&](const std::string& k) { WritePrivateProfileStringA(kSection, k.c_str(), nullptr, theirs.c_str()); },
+      row.purge_platform_estimated);
   return row;
 }
 
@@ -319,35 +327,41 @@ int main() {
   std::vector<Row> rows;
   for (int memos : {365, 3650, 36500}) rows.push_back(Run(folder, memos, cipher));
 
-  std::printf("\nMemo store (ours) against kernel32's profile functions (platform) under Wine; ratio = platform / ours\n");
+  std::printf(
+      "\nMemo store (ours) against kernel32's profile functions (platform) under Wine; ratio = platform / "
+      "ours\n");
   std::printf("\n(a) one grid build: 92 presence probes, microseconds\n");
   std::printf("%7s %9s | %8s %10s %8s\n", "memos", "file KB", "ours", "platform", "ratio");
   std::printf("%7s %9s | %8.0f %10.0f %7.1fx\n", "missing", "-", missing_ours, missing_platform,
               missing_platform / missing_ours);
   for (const Row& r : rows) {
     std::printf("%7d %9.0f | %8.0f %10.0f %7.1fx   (against the missing file: ours %.1fx, platform %.1fx)\n",
-                r.memos, r.bytes / 1024.0,
-                r.probes_ours, r.probes_platform, r.probes_platform / r.probes_ours, r.probes_ours / missing_ours,
-                r.probes_platform / missing_platform);
+                r.memos, r.bytes / 1024.0, r.probes_ours, r.probes_platform, r.probes_platform / r.probes_ours,
+                r.probes_ours / missing_ours, r.probes_platform / missing_platform);
   }
   std::printf("    Under Wine a file that is not there costs more to look up than one that is.\n");
-  std::printf("\n(b) one save of an existing day's memo, microseconds (ours enciphers and writes durably; the\n"
-              "    platform writes the enciphered value)\n");
+  std::printf(
+      "\n(b) one save of an existing day's memo, microseconds (ours enciphers and writes durably; the\n"
+      "    platform writes the enciphered value)\n");
   std::printf("%7s | %8s %10s %8s\n", "memos", "ours", "platform", "ratio");
   for (const Row& r : rows) {
-    std::printf("%7d | %8.0f %10.0f %7.2fx\n", r.memos, r.save_ours, r.save_platform, r.save_platform / r.save_ours);
+    std::printf("%7d | %8.0f %10.0f %7.2fx\n", r.memos, r.save_ours, r.save_platform,
+                r.save_platform / r.save_ours);
   }
   std::printf("\n(c) purge of every memo (all dated before today), one run, milliseconds\n");
   std::printf("%7s | %8s %16s %16s %8s\n", "memos", "ours", "ours key by key", "platform", "ratio");
   for (const Row& r : rows) {
     std::printf("%7d | %8.1f %15.0f%s %15.0f%s %7.0fx%s\n", r.memos, r.purge_ours / 1e3, r.purge_one_by_one / 1e3,
-                r.purge_one_by_one_estimated ? "*" : " ", r.purge_platform / 1e3, r.purge_platform_estimated ? "*" : " ",
-                r.purge_platform / r.purge_ours, r.purge_ok ? "" : "   (ours left memos behind!)");
+                r.purge_one_by_one_estimated ? "*" : " ", r.purge_platform / 1e3,
+                r.purge_platform_estimated ? "*" : " ", r.purge_platform / r.purge_ours,
+                r.purge_ok ? "" : "   (ours left memos behind!)");
   }
-  std::printf("    * estimated: the first 500 deletions (ours key by key, the old way: 200) timed and scaled\n"
-              "      to all, allowing for the file shrinking as keys go\n");
-  std::printf("\n(d) open-all scan, milliseconds: ours reads the file and picks the memo keys; the platform lists\n"
-              "    the keys (null key) and reads each value; 'ours by key' does that through our engine\n");
+  std::printf(
+      "    * estimated: the first 500 deletions (ours key by key, the old way: 200) timed and scaled\n"
+      "      to all, allowing for the file shrinking as keys go\n");
+  std::printf(
+      "\n(d) open-all scan, milliseconds: ours reads the file and picks the memo keys; the platform lists\n"
+      "    the keys (null key) and reads each value; 'ours by key' does that through our engine\n");
   std::printf("%7s | %8s %12s %10s %8s\n", "memos", "ours", "ours by key", "platform", "ratio");
   for (const Row& r : rows) {
     std::printf("%7d | %8.2f %12.1f %10.0f%s %7.0fx   (%zu dates)\n", r.memos, r.scan_ours / 1e3,

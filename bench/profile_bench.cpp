@@ -146,10 +146,12 @@ Row Run(const fs::path& folder, int keys) {
   char buffer[4];
   int found = 0;
   auto grid_ours = [&] {
-    for (const std::string& key : grid) found += mekuri::profile::GetString(kSection, key.c_str(), "", buffer, 4, ours) > 0;
+    for (const std::string& key : grid)
+      found += mekuri::profile::GetString(kSection, key.c_str(), "", buffer, 4, ours) > 0;
   };
   auto grid_platform = [&] {
-    for (const std::string& key : grid) found += GetPrivateProfileStringA(kSection, key.c_str(), "", buffer, 4, theirs.c_str()) > 0;
+    for (const std::string& key : grid)
+      found += GetPrivateProfileStringA(kSection, key.c_str(), "", buffer, 4, theirs.c_str()) > 0;
   };
   Row row{keys, 0, 0, 0, 0, 0, 0, 0};
   row.grid_ours = Measure(grid_ours, 0.3);
@@ -157,7 +159,9 @@ Row Run(const fs::path& folder, int keys) {
 
   const std::string values[2] = {Cipher(state), Cipher(state)};
   int turn = 0;
-  auto write_ours = [&] { mekuri::profile::WriteString(kSection, changed.c_str(), values[turn++ & 1].c_str(), ours); };
+  auto write_ours = [&] {
+    mekuri::profile::WriteString(kSection, changed.c_str(), values[turn++ & 1].c_str(), ours);
+  };
   auto write_platform = [&] {
     WritePrivateProfileStringA(kSection, changed.c_str(), values[turn++ & 1].c_str(), theirs.c_str());
   };
@@ -191,8 +195,10 @@ void StampCosts(const fs::path& file) {
         CloseHandle(h);
       },
       0.2);
-  std::printf("freshness check: GetFileAttributesExW %.1f us, open + GetFileInformationByHandle + close %.1f us (%.1fx)\n",
-              by_path, by_handle, by_handle / by_path);
+  std::printf(
+      "freshness check: GetFileAttributesExW %.1f us, open + GetFileInformationByHandle + close %.1f us "
+      "(%.1fx)\n",
+      by_path, by_handle, by_handle / by_path);
 }
 
 }  // namespace
@@ -207,8 +213,9 @@ int main() {
   std::vector<Row> rows;
   for (int keys : {0, 365, 3650, 36500}) rows.push_back(Run(folder, keys));
 
-  std::printf("\nProfile engine (ours) against kernel32 (platform) under Wine; microseconds per grid build or\n"
-              "write; ratio = platform / ours\n\n");
+  std::printf(
+      "\nProfile engine (ours) against kernel32 (platform) under Wine; microseconds per grid build or\n"
+      "write; ratio = platform / ours\n\n");
   std::printf("%6s | %-31s | %-31s | %-49s\n", "", "grid build, file a day old", "grid build right after a save",
               "one write (an existing key's value changes)");
   std::printf("%6s | %8s %10s %10s | %8s %10s %10s | %9s %9s %9s %9s %8s\n", "keys", "ours", "platform", "ratio",
@@ -219,14 +226,15 @@ int main() {
                 r.after_save_platform, r.after_save_platform / r.after_save_ours, r.write_fast, r.write_durable,
                 r.write_platform, r.write_platform / r.write_fast, r.write_platform / r.write_durable);
   }
-  std::printf("\n92 probes of cap 4 per build. ours: durable writes off; ours dur.: the temporary file is flushed\n"
-              "before it replaces the old one. The platform rereads a file for 2.1 s after it changes.\n");
+  std::printf(
+      "\n92 probes of cap 4 per build. ours: durable writes off; ours dur.: the temporary file is flushed\n"
+      "before it replaces the old one. The platform rereads a file for 2.1 s after it changes.\n");
   StampCosts(folder / "ours_36500.dat");
   const Row& big = rows.back();
   mekuri::bench::Row("profile", "92 probes just after a save, 36,500 keys", big.after_save_ours, "us", "kernel32",
                      big.after_save_platform);
-  mekuri::bench::Row("profile", "one write, flushed, 36,500 keys", big.write_durable, "us", "kernel32 (not flushed)",
-                     big.write_platform);
+  mekuri::bench::Row("profile", "one write, flushed, 36,500 keys", big.write_durable, "us",
+                     "kernel32 (not flushed)", big.write_platform);
   // What serialising writers across processes adds to every write.
   const fs::path locked = folder / "ours_365.dat";
   const double lock = Measure([&] { mekuri::profile::detail::FileLock turn(locked); }, 0.3);

@@ -25,11 +25,12 @@ namespace {
 
 using namespace mekuri::bench;
 
-constexpr int kMemoCount = 36500;  // a hundred years of daily memos
+constexpr int kMemoCount = 36500;       // a hundred years of daily memos
 constexpr DWORD kExitCommand = 0xCFFF;  // the tray menu's "終了する"
 
 std::string Cp932(const std::wstring& text) {
-  const int n = WideCharToMultiByte(932, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+  const int n = WideCharToMultiByte(932, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0, nullptr,
+                                    nullptr);
   std::string out(static_cast<size_t>(n), '\0');
   WideCharToMultiByte(932, 0, text.c_str(), static_cast<int>(text.size()), out.data(), n, nullptr, nullptr);
   return out;
@@ -48,7 +49,7 @@ std::string SettingsFile() {
   SYSTEMTIME now;
   GetLocalTime(&now);
   std::wstring text = L"[Mekurinote]\r\nStartX=9000\r\nStartY=600\r\n";
-  const wchar_t* rules[] = {L"01/01", L"01:2:2", L"02/11", L"02/23", L"03/20", L"04/29", L"05/03", L"05/04",
+  const wchar_t* rules[] = {L"01/01", L"01:2:2", L"02/11", L"02/23",  L"03/20", L"04/29",  L"05/03", L"05/04",
                             L"05/05", L"07:3:2", L"08/11", L"09:3:2", L"09/23", L"10:2:2", L"11/03", L"11/23"};
   for (int i = 0; i < 16; ++i) {
     wchar_t line[32];
@@ -74,10 +75,10 @@ bool PrepareFiles(const fs::path& folder, const mekuri::CipherLibrary& cipher) {
 
 struct Case {
   const char* name;
-  fs::path exe;                      // copied into the run's folder
-  std::vector<fs::path> beside;      // copied with it
-  const wchar_t* main_class;         // the window that must show
-  const wchar_t* last_class;         // shown last at start-up, or nullptr
+  fs::path exe;                  // copied into the run's folder
+  std::vector<fs::path> beside;  // copied with it
+  const wchar_t* main_class;     // the window that must show
+  const wchar_t* last_class;     // shown last at start-up, or nullptr
   bool program;
   std::vector<double> ms, peak_mb, private_mb;
 };
@@ -94,7 +95,8 @@ HWND VisibleWindow(DWORD pid, const wchar_t* cls) {
         DWORD owner = 0;
         GetWindowThreadProcessId(w, &owner);
         wchar_t name[64];
-        if (owner != s->pid || !IsWindowVisible(w) || !GetClassNameW(w, name, 64) || lstrcmpW(name, s->cls) != 0) {
+        if (owner != s->pid || !IsWindowVisible(w) || !GetClassNameW(w, name, 64) ||
+            lstrcmpW(name, s->cls) != 0) {
           return TRUE;
         }
         s->found = w;
@@ -114,7 +116,8 @@ double UnixStatusMb(const fs::path& folder, const char* key) {
   if (from == std::wstring::npos) return -1;
   tag = tag.substr(from) + L"\\";  // run1 must not match run10
   std::error_code error;
-  for (fs::directory_iterator it(L"Z:\\proc", error); !error && it != fs::directory_iterator(); it.increment(error)) {
+  for (fs::directory_iterator it(L"Z:\\proc", error); !error && it != fs::directory_iterator();
+       it.increment(error)) {
     const std::wstring pid = it->path().filename().wstring();
     if (pid.empty() || pid.find_first_not_of(L"0123456789") != std::wstring::npos) continue;
     std::ifstream cmdline(it->path() / "cmdline", std::ios::binary);
@@ -152,7 +155,8 @@ Sample RunOnce(const Case& c, const fs::path& folder) {
   PROCESS_INFORMATION pi{};
   std::wstring command = L"\"" + exe.wstring() + L"\"";
   const double start = Seconds();
-  if (!CreateProcessW(exe.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &si, &pi)) {
+  if (!CreateProcessW(exe.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &si,
+                      &pi)) {
     std::printf("  %s: CreateProcess failed (%lu)\n", c.name, GetLastError());
     return sample;
   }
@@ -225,10 +229,24 @@ int main(int argc, char** argv) {
 
   std::vector<Case> cases = {
       {"plain window", SelfFolder() / "idle_minimal_window.exe", {}, L"IdleBaseline", nullptr, false, {}, {}, {}},
-      {"first run", dist / "Mekurinote.exe", program_folder, L"Mekurinote.Form1", L"Mekurinote.FormToday", true,
-       {}, {}, {}},
-      {"with files", dist / "Mekurinote.exe", with_files, L"Mekurinote.Form1", L"Mekurinote.FormToday", true,
-       {}, {}, {}},
+      {"first run",
+       dist / "Mekurinote.exe",
+       program_folder,
+       L"Mekurinote.Form1",
+       L"Mekurinote.FormToday",
+       true,
+       {},
+       {},
+       {}},
+      {"with files",
+       dist / "Mekurinote.exe",
+       with_files,
+       L"Mekurinote.Form1",
+       L"Mekurinote.FormToday",
+       true,
+       {},
+       {},
+       {}},
   };
   // One unmeasured start of each: the disk cache and the Wine server warm up.
   int serial = 0;

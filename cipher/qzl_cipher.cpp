@@ -22,8 +22,7 @@ std::uint32_t Rotl32(std::uint32_t v, int n) { return (v << n) | (v >> (32 - n))
 std::uint64_t Rotl64(std::uint64_t v, int n) { return (v << n) | (v >> (64 - n)); }
 
 std::uint32_t Load32(const std::uint8_t* p) {
-  return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16 |
-         std::uint32_t(p[3]) << 24;
+  return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16 | std::uint32_t(p[3]) << 24;
 }
 
 std::uint64_t Load64(const std::uint8_t* p) {
@@ -31,10 +30,14 @@ std::uint64_t Load64(const std::uint8_t* p) {
 }
 
 void QuarterRound(std::uint32_t* x, int a, int b, int c, int d) {
-  x[a] += x[b]; x[d] = Rotl32(x[d] ^ x[a], 16);
-  x[c] += x[d]; x[b] = Rotl32(x[b] ^ x[c], 12);
-  x[a] += x[b]; x[d] = Rotl32(x[d] ^ x[a], 8);
-  x[c] += x[d]; x[b] = Rotl32(x[b] ^ x[c], 7);
+  x[a] += x[b];
+  x[d] = Rotl32(x[d] ^ x[a], 16);
+  x[c] += x[d];
+  x[b] = Rotl32(x[b] ^ x[c], 12);
+  x[a] += x[b];
+  x[d] = Rotl32(x[d] ^ x[a], 8);
+  x[c] += x[d];
+  x[b] = Rotl32(x[b] ^ x[c], 7);
 }
 
 // ChaCha20 key stream one byte at a time; the values are short, so clarity
@@ -94,10 +97,16 @@ class SipHasher {
 
   void Rounds(int n) {
     for (int i = 0; i < n; ++i) {
-      v0_ += v1_; v1_ = Rotl64(v1_, 13) ^ v0_; v0_ = Rotl64(v0_, 32);
-      v2_ += v3_; v3_ = Rotl64(v3_, 16) ^ v2_;
-      v0_ += v3_; v3_ = Rotl64(v3_, 21) ^ v0_;
-      v2_ += v1_; v1_ = Rotl64(v1_, 17) ^ v2_; v2_ = Rotl64(v2_, 32);
+      v0_ += v1_;
+      v1_ = Rotl64(v1_, 13) ^ v0_;
+      v0_ = Rotl64(v0_, 32);
+      v2_ += v3_;
+      v3_ = Rotl64(v3_, 16) ^ v2_;
+      v0_ += v3_;
+      v3_ = Rotl64(v3_, 21) ^ v0_;
+      v2_ += v1_;
+      v1_ = Rotl64(v1_, 17) ^ v2_;
+      v2_ = Rotl64(v2_, 32);
     }
   }
 
@@ -243,8 +252,8 @@ void ChaCha20Block(const ChaChaKey& key, std::uint32_t counter, const ChaChaNonc
   }
 }
 
-void ChaCha20Xor(const ChaChaKey& key, std::uint32_t counter, const ChaChaNonce& nonce,
-                 const std::uint8_t* in, std::uint8_t* out, std::size_t length) noexcept {
+void ChaCha20Xor(const ChaChaKey& key, std::uint32_t counter, const ChaChaNonce& nonce, const std::uint8_t* in,
+                 std::uint8_t* out, std::size_t length) noexcept {
   KeyStream stream(key, counter, nonce);
   for (std::size_t i = 0; i < length; ++i) out[i] = in[i] ^ stream.Next();
 }
@@ -279,8 +288,7 @@ Result Encipher(const char* plain, std::int32_t plainLength, const Nonce& nonce,
   return kOk;
 }
 
-Result Decipher(const char* text, std::int32_t textLength, char* out,
-                std::int32_t capacity) noexcept {
+Result Decipher(const char* text, std::int32_t textLength, char* out, std::int32_t capacity) noexcept {
   if (text == nullptr || out == nullptr || textLength < 0 || capacity < 0) return kBadArgument;
   const std::int64_t decoded = DecodedLength(text, BoundedLength(text, textLength));
   if (decoded < kNonceSize + kTagSize) return kMalformed;

@@ -24,8 +24,8 @@ using SipKey = std::array<std::uint8_t, 16>;
 // ChaCha20 as in RFC 8439 (32-bit block counter, 96-bit nonce).
 void ChaCha20Block(const ChaChaKey& key, std::uint32_t counter, const ChaChaNonce& nonce,
                    std::uint8_t out[64]) noexcept;
-void ChaCha20Xor(const ChaChaKey& key, std::uint32_t counter, const ChaChaNonce& nonce,
-                 const std::uint8_t* in, std::uint8_t* out, std::size_t length) noexcept;
+void ChaCha20Xor(const ChaChaKey& key, std::uint32_t counter, const ChaChaNonce& nonce, const std::uint8_t* in,
+                 std::uint8_t* out, std::size_t length) noexcept;
 
 // SipHash-2-4 with its 64-bit result.
 std::uint64_t SipHash24(const SipKey& key, const std::uint8_t* data, std::size_t length) noexcept;
@@ -53,7 +53,6 @@ constexpr std::int64_t EncipheredLength(std::int64_t plainLength) {
 // comes first, never write to it, and on failure write nothing to out.
 Result Encipher(const char* plain, std::int32_t plainLength, const Nonce& nonce, char* out,
                 std::int32_t capacity) noexcept;
-Result Decipher(const char* text, std::int32_t textLength, char* out,
-                std::int32_t capacity) noexcept;
+Result Decipher(const char* text, std::int32_t textLength, char* out, std::int32_t capacity) noexcept;
 
 }  // namespace qzl

@@ -127,9 +127,9 @@ void CloseMainWindow() {
 
 struct Figures {
   int memos = 0;
-  double grid = 0, step = 0, save = 0;               // microseconds, ours
-  double grid_unpainted = 0, paint = 0;              // the rebuild without painting; painting alone
-  double grid_platform = 0, save_platform = 0;       // the same file through kernel32
+  double grid = 0, step = 0, save = 0;          // microseconds, ours
+  double grid_unpainted = 0, paint = 0;         // the rebuild without painting; painting alone
+  double grid_platform = 0, save_platform = 0;  // the same file through kernel32
 };
 
 // The dates the grid shows, as the window probes them.
@@ -164,8 +164,9 @@ std::vector<Figures> RunWindow(const fs::path& root, const CipherLibrary& cipher
     return figures;
   }
   Paint(*form);
-  std::printf("first load of the main window in this process (fonts, controls, grid of %d memos, painted): %.0f ms\n",
-              counts.back(), (Seconds() - load_start) * 1e3);
+  std::printf(
+      "first load of the main window in this process (fonts, controls, grid of %d memos, painted): %.0f ms\n",
+      counts.back(), (Seconds() - load_start) * 1e3);
   // The memo window of yesterday, whose Save (Ctrl+S) is timed.
   const Date day = today - 1;
   form->Today_DblClick(day, true);
@@ -187,24 +188,45 @@ std::vector<Figures> RunWindow(const fs::path& root, const CipherLibrary& cipher
       Module1::strDatFile = files[i];
       form->UpdateCalender();  // the grid takes this file's marks, unmeasured
       Paint(*form);
-      for (int k = 0; k < 3; ++k) timed([&] { form->UpdateCalender(); Paint(*form); }, grid[i]);
+      for (int k = 0; k < 3; ++k)
+        timed(
+            [&] {
+              form->UpdateCalender();
+              Paint(*form);
+            },
+            grid[i]);
       // Where a rebuild's time goes: the rebuild with no painting, and
       // painting the whole window alone.
       timed([&] { form->UpdateCalender(); }, unpainted[i]);
       Paint(*form);
-      timed([&] {
-        RedrawWindow(form->hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-        win::PumpMessages();
-      }, paint[i]);
-      timed([&] { form->Command3_Click(); Paint(*form); }, step[i]);
-      timed([&] { form->Command2_Click(); Paint(*form); }, step[i]);
+      timed(
+          [&] {
+            RedrawWindow(form->hwnd(), nullptr, nullptr,
+                         RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+            win::PumpMessages();
+          },
+          paint[i]);
+      timed(
+          [&] {
+            form->Command3_Click();
+            Paint(*form);
+          },
+          step[i]);
+      timed(
+          [&] {
+            form->Command2_Click();
+            Paint(*form);
+          },
+          step[i]);
       if (!memo) continue;
       for (int k = 0; k < 2; ++k) {
-        timed([&] {
-          SetWindowTextW(memo->Text1, texts[turn++ & 1]);
-          memo->Command1_Click();
-          Paint(*form);
-        }, save[i]);
+        timed(
+            [&] {
+              SetWindowTextW(memo->Text1, texts[turn++ & 1]);
+              memo->Command1_Click();
+              Paint(*form);
+            },
+            save[i]);
       }
     }
   }
@@ -237,10 +259,12 @@ std::vector<Figures> RunWindow(const fs::path& root, const CipherLibrary& cipher
       }
     };
     figures[i].grid_platform = Measure(probes, 0.5);
-    figures[i].save_platform = Measure([&] {
-      WritePrivateProfileStringA(kMemoSection, key.c_str(), enciphered[turn++ & 1].c_str(), theirs.c_str());
-      probes();
-    }, 1.0, 5, 100);
+    figures[i].save_platform = Measure(
+        [&] {
+          WritePrivateProfileStringA(kMemoSection, key.c_str(), enciphered[turn++ & 1].c_str(), theirs.c_str());
+          probes();
+        },
+        1.0, 5, 100);
   }
   if (found < 0) std::printf("?");
   CloseMainWindow();
@@ -248,12 +272,12 @@ std::vector<Figures> RunWindow(const fs::path& root, const CipherLibrary& cipher
 }
 
 struct CommonFigures {
-  double close = 0;          // microseconds, median
-  int close_writes = -1;     // file put in place per close (the most seen)
+  double close = 0;       // microseconds, median
+  int close_writes = -1;  // file put in place per close (the most seen)
   int items = 0;
-  double one_by_one = 0;     // the engine, a key at a time
+  double one_by_one = 0;  // the engine, a key at a time
   int one_by_one_writes = -1;
-  double platform = 0;       // WritePrivateProfileStringA, a key at a time
+  double platform = 0;  // WritePrivateProfileStringA, a key at a time
 };
 
 CommonFigures RunCommon(const fs::path& root, const CipherLibrary& cipher, int memos) {
@@ -289,7 +313,8 @@ CommonFigures RunCommon(const fs::path& root, const CipherLibrary& cipher, int m
     const double start = Seconds();
     for (size_t i = 0; i < items.size(); ++i) {
       const std::optional<std::string> value = EncipherText(cipher, items[i]);
-      profile::WriteString(kMemoSection, CommonKey(static_cast<int>(i)).c_str(), value ? value->c_str() : "A", dat);
+      profile::WriteString(kMemoSection, CommonKey(static_cast<int>(i)).c_str(), value ? value->c_str() : "A",
+                           dat);
     }
     c.one_by_one = (Seconds() - start) * 1e6;
     c.one_by_one_writes = placed.Collect();
@@ -343,21 +368,24 @@ int wmain() {
   std::error_code ignored;
   fs::remove_all(root, ignored);
 
-  std::printf("\nThe main window in process under Wine, each until painted again; microseconds, medians of %d\n"
-              "rounds (grid: 3 per round, month step: 2, memo save: 2, grid unpainted and paint alone: 1)\n",
-              rounds);
+  std::printf(
+      "\nThe main window in process under Wine, each until painted again; microseconds, medians of %d\n"
+      "rounds (grid: 3 per round, month step: 2, memo save: 2, grid unpainted and paint alone: 1)\n",
+      rounds);
   std::printf("%7s | %10s %10s %10s | %12s %12s | %16s %16s\n", "memos", "grid", "month step", "memo save",
               "grid unpainted", "paint alone", "grid: kernel32", "save: kernel32");
   for (const Figures& f : rows) {
     std::printf("%7d | %10.0f %10.0f %10.0f | %12.0f %12.0f | %16.0f %16.0f\n", f.memos, f.grid, f.step, f.save,
                 f.grid_unpainted, f.paint, f.grid_platform, f.save_platform);
   }
-  std::printf("kernel32: the grid's presence probes through GetPrivateProfileStringA alone; the save through\n"
-              "WritePrivateProfileStringA and then those probes (no window work in either).\n");
-  std::printf("\nCommon-information window closed with %d items on %d memos: %.1f ms, the memo file put in\n"
-              "place %d time(s) per close; the 100 keys a key at a time: engine %.0f ms (%d times), kernel32 %.0f ms\n",
-              common.items, common_memos, common.close / 1e3, common.close_writes, common.one_by_one / 1e3,
-              common.one_by_one_writes, common.platform / 1e3);
+  std::printf(
+      "kernel32: the grid's presence probes through GetPrivateProfileStringA alone; the save through\n"
+      "WritePrivateProfileStringA and then those probes (no window work in either).\n");
+  std::printf(
+      "\nCommon-information window closed with %d items on %d memos: %.1f ms, the memo file put in\n"
+      "place %d time(s) per close; the 100 keys a key at a time: engine %.0f ms (%d times), kernel32 %.0f ms\n",
+      common.items, common_memos, common.close / 1e3, common.close_writes, common.one_by_one / 1e3,
+      common.one_by_one_writes, common.platform / 1e3);
   if (message_boxes) std::printf("window: %d message box(es) came up during the run\n", message_boxes);
 
   const Figures& base = rows[0];
@@ -376,8 +404,8 @@ int wmain() {
         base.save);
   }
   const Figures& big = rows.back();
-  Row("window", "grid rebuild, " + Thousands(big.memos) + " memos", big.grid, "us", "kernel32: its 92 probes alone",
-      big.grid_platform);
+  Row("window", "grid rebuild, " + Thousands(big.memos) + " memos", big.grid, "us",
+      "kernel32: its 92 probes alone", big.grid_platform);
   Row("window", "memo save (Ctrl+S), " + Thousands(big.memos) + " memos", big.save, "us",
       "kernel32: write + 92 probes", big.save_platform);
   Row("common", "memo file rewrites per close", common.close_writes, "count", "100 keys one by one, engine",

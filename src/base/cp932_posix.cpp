@@ -11,9 +11,7 @@ namespace {
 
 constexpr char16_t kInvalidMark = u'\u30FB';  // what Windows puts for bad bytes
 
-const char* Utf16Name() {
-  return std::endian::native == std::endian::little ? "UTF-16LE" : "UTF-16BE";
-}
+const char* Utf16Name() { return std::endian::native == std::endian::little ? "UTF-16LE" : "UTF-16BE"; }
 
 class Converter {
  public:
@@ -103,11 +101,10 @@ std::string ToCp932(std::u16string_view text) {
     size_t count = 0;
     char16_t back[4];
     size_t backBytes = 0;
-    const bool same =
-        encode.ok() && decode.ok() && !(unit >= 0xD800 && unit <= 0xDFFF) &&
-        encode.Whole(&unit, sizeof unit, bytes, sizeof bytes, count) && count > 0 &&
-        decode.Whole(bytes, count, reinterpret_cast<char*>(back), sizeof back, backBytes) &&
-        backBytes == sizeof unit && back[0] == unit;
+    const bool same = encode.ok() && decode.ok() && !(unit >= 0xD800 && unit <= 0xDFFF) &&
+                      encode.Whole(&unit, sizeof unit, bytes, sizeof bytes, count) && count > 0 &&
+                      decode.Whole(bytes, count, reinterpret_cast<char*>(back), sizeof back, backBytes) &&
+                      backBytes == sizeof unit && back[0] == unit;
     if (same) {
       out.append(bytes, count);
     } else {

@@ -109,9 +109,7 @@ std::optional<Date> ParseKey(std::basic_string_view<Char> text) {
 
 }  // namespace
 
-bool IsLeapYear(int year) {
-  return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-}
+bool IsLeapYear(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
 
 int DaysInMonth(int year, int month) {
   static constexpr int kDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
@@ -120,13 +118,10 @@ int DaysInMonth(int year, int month) {
 }
 
 bool IsValidYmd(int year, int month, int day) {
-  return year >= 100 && year <= 9999 && month >= 1 && month <= 12 && day >= 1 &&
-         day <= DaysInMonth(year, month);
+  return year >= 100 && year <= 9999 && month >= 1 && month <= 12 && day >= 1 && day <= DaysInMonth(year, month);
 }
 
-Date DateFromYmd(int year, int month, int day) {
-  return Date{DaysFromCivil(year, month, day) + kSerialOfEpoch};
-}
+Date DateFromYmd(int year, int month, int day) { return Date{DaysFromCivil(year, month, day) + kSerialOfEpoch}; }
 
 std::optional<Date> MakeDate(int year, int month, int day) {
   if (!IsValidYmd(year, month, day)) return std::nullopt;
@@ -141,9 +136,7 @@ int Weekday(Date date) {
   return static_cast<int>(fromSunday) + 1;
 }
 
-std::string FormatDate(Date date, std::string_view pattern) {
-  return Format(ToYmd(date), 0, 0, 0, pattern);
-}
+std::string FormatDate(Date date, std::string_view pattern) { return Format(ToYmd(date), 0, 0, 0, pattern); }
 
 std::string FormatDateTime(const DateTime& at, std::string_view pattern) {
   return Format(ToYmd(at.date), at.hour, at.minute, at.second, pattern);

@@ -35,9 +35,9 @@ struct DateTime {
 };
 
 bool IsLeapYear(int year);
-int DaysInMonth(int year, int month);          // month 1..12
-bool IsValidYmd(int year, int month, int day);  // year 100..9999
-Date DateFromYmd(int year, int month, int day); // caller passes a valid date
+int DaysInMonth(int year, int month);                        // month 1..12
+bool IsValidYmd(int year, int month, int day);               // year 100..9999
+Date DateFromYmd(int year, int month, int day);              // caller passes a valid date
 std::optional<Date> MakeDate(int year, int month, int day);  // nullopt when invalid
 Ymd ToYmd(Date date);
 int Weekday(Date date);  // 1 = Sunday ... 7 = Saturday

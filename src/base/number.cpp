@@ -76,8 +76,7 @@ double Leading(std::basic_string_view<Char> text) {
   (void)end;
   if (ec == std::errc::result_out_of_range) {
     // Decimal exponent of the first significant digit decides which way.
-    const long magnitude = static_cast<long>(intDigits.size()) - 1 -
-                           static_cast<long>(firstNonZero) + exponent;
+    const long magnitude = static_cast<long>(intDigits.size()) - 1 - static_cast<long>(firstNonZero) + exponent;
     value = magnitude > 0 ? std::numeric_limits<double>::infinity() : 0.0;
   } else if (ec != std::errc()) {
     value = 0.0;
@@ -114,8 +113,7 @@ std::string FormatSingle(float value) {
   // Seven significant digits in the shortest of fixed or exponent form,
   // the exponent written as "E+07" the way the program's runtime wrote it.
   char buffer[64];
-  const auto [end, ec] =
-      std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 7);
+  const auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 7);
   if (ec != std::errc()) return "0";
   std::string out(buffer, end);
   for (char& c : out) {

@@ -31,8 +31,8 @@ inline constexpr std::u16string_view kMonthLabel = u"月";
 inline constexpr std::u16string_view kDayLabel = u"日";
 
 // One-character weekday names, index 0 = Sunday (also the grid header).
-inline constexpr std::array<std::u16string_view, 7> kWeekdayChars = {
-    u"日", u"月", u"火", u"水", u"木", u"金", u"土"};
+inline constexpr std::array<std::u16string_view, 7> kWeekdayChars = {u"日", u"月", u"火", u"水",
+                                                                     u"木", u"金", u"土"};
 inline constexpr std::u16string_view kWeekdaySuffix = u"曜日";
 
 // The readme beside the program (also its menu item), and the launcher that opens it.
@@ -142,7 +142,8 @@ inline constexpr std::u16string_view kText1Tip = u"ここに文字列を入力�
 inline constexpr std::u16string_view kLabel1Tip = u"入力された文字列の長さが表示されます。";
 inline constexpr std::u16string_view kLabel2Tip = u"リストのアイテム数です（最大 100）。";
 inline constexpr std::u16string_view kAddTip = u"リストに入力した文字列を追加します。";
-inline constexpr std::u16string_view kModifyTip = u"リストのカーソル行の文字列を入力されているものに置き換えます。";
+inline constexpr std::u16string_view kModifyTip =
+    u"リストのカーソル行の文字列を入力されているものに置き換えます。";
 inline constexpr std::u16string_view kRemoveTip = u"リストのカーソル行の文字列を削除します。";
 inline constexpr std::u16string_view kCommonCloseTip = u"このウィンドウを閉じます。";
 

@@ -36,7 +36,7 @@ struct Grid {
   std::array<GridCell, kGridCells> cells;  // 0..6 the weekday header
   std::array<Date, kGridCells> cellDate;   // dCellDate
   std::array<GridHeading, 3> headings;
-  Date shownMonth;                         // dShownMonth
+  Date shownMonth;  // dShownMonth
 };
 
 // A grid before its first build: the weekday header with its colours.

@@ -56,8 +56,7 @@ bool IsAcceptedHolidayRule(std::string_view rule) {
   const std::string monthText = TwoDigits(LeadingNumber(rule));
   if (rule.find('/') != std::string_view::npos) {
     const std::string_view day = rule.substr(3);
-    return rule[2] == '/' && rule.substr(0, 2) == monthText &&
-           day == TwoDigits(LeadingNumber(day));
+    return rule[2] == '/' && rule.substr(0, 2) == monthText && day == TwoDigits(LeadingNumber(day));
   }
   if (rule.find(':') != std::string_view::npos) {
     if (rule[2] != ':' || rule[4] != ':' || rule.substr(0, 2) != monthText) return false;
@@ -107,8 +106,8 @@ std::string HolidayKeyList(const std::vector<std::string>& rules, int m2, int ye
     if (m2 == 1 && month == 12) ruleYear = year - 1;
     if (m2 == 12 && month == 1) ruleYear = year + 1;
     const bool weekdayRule = From(rule, 3).find(':') != std::string_view::npos;
-    const std::optional<Date> date =
-        weekdayRule ? NthWeekday(rule, month, ruleYear) : FixedDay(rule, month, ruleYear);
+    const std::optional<Date> date = weekdayRule ? NthWeekday(rule, month, ruleYear)
+                                                 : FixedDay(rule, month, ruleYear);
     if (date) keys += FormatDate(*date, "yyyymmdd/");
   }
   return keys;

@@ -66,7 +66,8 @@ SaveResult SaveCommonList(const std::filesystem::path& datFile, const CipherLibr
     if (i >= next) removals.push_back(CommonKey(i));
   }
   if (values.empty() && removals.empty()) return SaveResult::Saved;
-  return profile::WriteKeys(kMemoSection, values, removals, datFile) ? SaveResult::Saved : SaveResult::WriteFailed;
+  return profile::WriteKeys(kMemoSection, values, removals, datFile) ? SaveResult::Saved
+                                                                     : SaveResult::WriteFailed;
 }
 
 SaveResult SaveCommonList(const std::filesystem::path& datFile, const CipherLibrary& cipher,

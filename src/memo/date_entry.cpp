@@ -12,8 +12,7 @@ int AsShown(double value) { return static_cast<int>(std::lround(value)); }
 
 }  // namespace
 
-std::optional<Date> DateFromEntry(std::u16string_view year, std::u16string_view month,
-                                  std::u16string_view day) {
+std::optional<Date> DateFromEntry(std::u16string_view year, std::u16string_view month, std::u16string_view day) {
   const double y = LeadingNumber(year);
   if (y < 1970 || y > 2100) return std::nullopt;
   const double m = LeadingNumber(month);

@@ -16,7 +16,6 @@ inline constexpr Date kCancelDate{-328716};
 // number shows them, or kCancelDate when that day does not exist (2004/02/30).
 // A year written as a number but not as a plain year ("2e3") counts by its
 // value.
-std::optional<Date> DateFromEntry(std::u16string_view year, std::u16string_view month,
-                                  std::u16string_view day);
+std::optional<Date> DateFromEntry(std::u16string_view year, std::u16string_view month, std::u16string_view day);
 
 }  // namespace mekuri

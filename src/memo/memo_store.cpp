@@ -108,7 +108,7 @@ SaveResult SaveMemoText(const std::filesystem::path& datFile, const CipherLibrar
   if (!enciphered || enciphered->empty()) return SaveResult::CipherFailed;
   const std::string key(dateKey);
   return profile::WriteString(kMemoSection, key.c_str(), enciphered->c_str(), datFile) ? SaveResult::Saved
-                                                                                      : SaveResult::WriteFailed;
+                                                                                       : SaveResult::WriteFailed;
 }
 
 bool RemoveMemo(const std::filesystem::path& datFile, std::string_view dateKey) {

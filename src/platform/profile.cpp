@@ -90,8 +90,13 @@ class Cache {
     } else {
       auto parsed = std::make_unique<Document>(std::move(content.bytes));
       entry = &Slot(entry);
-      *entry = Entry{file.native(), content.stamp, std::move(parsed), content.settle,
-                     Settled(content.stamp, content.settle, now), false, 0};
+      *entry = Entry{file.native(),
+                     content.stamp,
+                     std::move(parsed),
+                     content.settle,
+                     Settled(content.stamp, content.settle, now),
+                     false,
+                     0};
     }
     entry->used = ++uses_;
     doc = entry->doc.get();
@@ -105,8 +110,8 @@ class Cache {
     Entry* entry = Find(file);
     auto parsed = std::make_unique<Document>(std::move(bytes));
     entry = &Slot(entry);
-    *entry = Entry{file.native(), result.stamp, std::move(parsed), result.settle, result.exact, result.exact,
-                   ++uses_};
+    *entry = Entry{file.native(), result.stamp, std::move(parsed), result.settle, result.exact,
+                   result.exact,  ++uses_};
   }
 
   // The settling time of the file's volume, when the file was seen before.
@@ -228,21 +233,24 @@ uint32_t CopyList(size_t count, NameAt name_at, char* buffer, uint32_t cap) {
   return static_cast<uint32_t>(at);
 }
 
-uint32_t Get(std::optional<std::string_view> section, std::optional<std::string_view> key,
-             std::string_view def, char* buffer, uint32_t cap, const std::filesystem::path& file) {
+uint32_t Get(std::optional<std::string_view> section, std::optional<std::string_view> key, std::string_view def,
+             char* buffer, uint32_t cap, const std::filesystem::path& file) {
   try {
     std::lock_guard<std::mutex> lock(EngineMutex());
     const Document* doc = &NoFile();
     if (!file.empty()) TheCache().Current(file, doc, false);
     if (!section) {
-      return CopyList(doc->SectionCount(), [doc](size_t i) { return doc->SectionName(i); }, buffer, cap);
+      return CopyList(
+          doc->SectionCount(), [doc](size_t i) { return doc->SectionName(i); }, buffer, cap);
     }
     const int64_t found = doc->FindSection(WithoutSpaces(*section));
     if (!key) {
-      if (found < 0) return CopyList(0, [](size_t) { return std::string_view(); }, buffer, cap);
+      if (found < 0)
+        return CopyList(
+            0, [](size_t) { return std::string_view(); }, buffer, cap);
       const std::vector<uint32_t>& lines = doc->KeyLines(found);
-      return CopyList(lines.size(), [doc, &lines](size_t i) { return doc->KeyName(lines[i]); }, buffer,
-                      cap);
+      return CopyList(
+          lines.size(), [doc, &lines](size_t i) { return doc->KeyName(lines[i]); }, buffer, cap);
     }
     if (found >= 0) {
       const int64_t line = doc->FindKey(found, WithoutSpaces(*key));
@@ -269,7 +277,8 @@ bool Replace(const std::filesystem::path& file, std::string edited) {
   Cache& cache = TheCache();
   const ReplaceResult result = detail::PutInPlace(
       file, edited,
-      {durable_writes.load(), stop_after_temp.load(), refuse_rename.load(), cut_in_place.load(), cache.Settle(file)});
+      {durable_writes.load(), stop_after_temp.load(), refuse_rename.load(), cut_in_place.load(),
+       cache.Settle(file)});
   if (result.outcome != detail::Replaced::kDone) {
     cache.Forget(file);
     return false;
@@ -330,8 +339,7 @@ ReadResult Read(std::string_view section, std::string_view key, std::string_view
   return result;
 }
 
-bool WriteString(const char* section, const char* key, const char* value,
-                 const std::filesystem::path& file) {
+bool WriteString(const char* section, const char* key, const char* value, const std::filesystem::path& file) {
   if (!section || file.empty()) return false;
   bool unchanged_ok = true;
   const bool ok = Modify(file, [&](const Document& doc, Presence presence) -> std::optional<std::string> {
@@ -339,8 +347,8 @@ bool WriteString(const char* section, const char* key, const char* value,
       unchanged_ok = false;
       return std::nullopt;
     }
-    std::optional<std::string> edited =
-        doc.Edited(WithoutSpaces(section), key ? std::optional(WithoutSpaces(key)) : std::nullopt, Optional(value));
+    std::optional<std::string> edited = doc.Edited(
+        WithoutSpaces(section), key ? std::optional(WithoutSpaces(key)) : std::nullopt, Optional(value));
     // Windows opens the file for writing even when nothing changes.
     if (!edited) unchanged_ok = presence == Presence::kMissing || detail::FileWritable(file);
     return edited;
@@ -348,8 +356,7 @@ bool WriteString(const char* section, const char* key, const char* value,
   return ok && unchanged_ok;
 }
 
-bool DeleteKeys(const char* section, const std::vector<std::string>& keys,
-                const std::filesystem::path& file) {
+bool DeleteKeys(const char* section, const std::vector<std::string>& keys, const std::filesystem::path& file) {
   if (!section || file.empty()) return false;
   return Modify(file, [&](const Document& doc, Presence) {
     std::vector<std::string_view> names;

@@ -22,21 +22,19 @@ namespace mekuri::profile {
 // GetPrivateProfileStringA: section null lists the sections, key null lists
 // the keys of the section; returns the number of bytes copied without the
 // terminating NUL. cap 0 leaves the buffer untouched.
-uint32_t GetString(const char* section, const char* key, const char* def,
-                   char* buffer, uint32_t cap, const std::filesystem::path& file);
+uint32_t GetString(const char* section, const char* key, const char* def, char* buffer, uint32_t cap,
+                   const std::filesystem::path& file);
 
 // WritePrivateProfileStringA: value null deletes the key, key null deletes the
 // section. Returns false, with the file as it was, when the file could not be
 // written whole and put in place.
-bool WriteString(const char* section, const char* key, const char* value,
-                 const std::filesystem::path& file);
+bool WriteString(const char* section, const char* key, const char* value, const std::filesystem::path& file);
 
 // WriteString(section, key, nullptr, file) for every key in turn, done as one
 // write of the whole file: a key listed twice removes two of its lines, and
 // keys that are not there are passed over. Returns true when nothing needs
 // removing, and false, with the file as it was, when it could not be written.
-bool DeleteKeys(const char* section, const std::vector<std::string>& keys,
-                const std::filesystem::path& file);
+bool DeleteKeys(const char* section, const std::vector<std::string>& keys, const std::filesystem::path& file);
 
 // WriteString(section, key, value) for every pair in turn, then
 // WriteString(section, key, nullptr) for every key of `removals`, done as one
@@ -51,8 +49,8 @@ struct ReadResult {
   std::string text;
   uint32_t count = 0;
 };
-ReadResult Read(std::string_view section, std::string_view key, std::string_view def,
-                uint32_t cap, const std::filesystem::path& file);
+ReadResult Read(std::string_view section, std::string_view key, std::string_view def, uint32_t cap,
+                const std::filesystem::path& file);
 
 // The file's bytes as the engine reads them: within its size limit, and with
 // a copy that a writer left when it died put back first. nullopt for a

@@ -20,8 +20,7 @@ void Trim(std::string_view text, size_t& begin, size_t& end) {
 }
 
 std::string_view Unquoted(std::string_view value) {
-  if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
-      value.back() == value.front()) {
+  if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front()) {
     return value.substr(1, value.size() - 2);
   }
   return value;
@@ -80,8 +79,7 @@ Document::Document(std::string bytes) : bytes_(std::move(bytes)) {
   } else {
     ParseAnsi();
   }
-  section_index_.Build(static_cast<uint32_t>(sections_.size()),
-                       [this](uint32_t i) { return SectionName(i); });
+  section_index_.Build(static_cast<uint32_t>(sections_.size()), [this](uint32_t i) { return SectionName(i); });
 }
 
 void Document::ParseAnsi() {
@@ -219,8 +217,7 @@ std::string Document::Encode(std::string_view cp932) const {
 std::string Document::StoredKeyName(const Line& line) const {
   if (!utf16_) return bytes_.substr(line.name, line.name_size);
   size_t begin = line.begin;
-  while (UnitAt(bytes_, begin) == u' ' || UnitAt(bytes_, begin) == u'\t' ||
-         UnitAt(bytes_, begin) == u'\v') {
+  while (UnitAt(bytes_, begin) == u' ' || UnitAt(bytes_, begin) == u'\t' || UnitAt(bytes_, begin) == u'\v') {
     begin += 2;
   }
   size_t end = begin;
@@ -232,13 +229,10 @@ std::string Document::StoredKeyName(const Line& line) const {
   return bytes_.substr(begin, end - begin);
 }
 
-bool Document::EndsWithLineBreak() const {
-  return lines_.empty() || lines_.back().next > lines_.back().end;
-}
+bool Document::EndsWithLineBreak() const { return lines_.empty() || lines_.back().next > lines_.back().end; }
 
 std::string Document::Spliced(std::vector<Splice> splices) const {
-  std::sort(splices.begin(), splices.end(),
-            [](const Splice& a, const Splice& b) { return a.begin < b.begin; });
+  std::sort(splices.begin(), splices.end(), [](const Splice& a, const Splice& b) { return a.begin < b.begin; });
   size_t size = bytes_.size();
   for (const Splice& s : splices) size += s.text.size() - (s.end - s.begin);
   std::string out;
@@ -253,8 +247,7 @@ std::string Document::Spliced(std::vector<Splice> splices) const {
   return out;
 }
 
-std::optional<std::string> Document::Edited(std::string_view section,
-                                            std::optional<std::string_view> key,
+std::optional<std::string> Document::Edited(std::string_view section, std::optional<std::string_view> key,
                                             std::optional<std::string_view> value) const {
   const int64_t found = FindSection(section);
   if (!key) {

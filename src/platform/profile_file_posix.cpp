@@ -127,7 +127,7 @@ bool ProcessGone(uint32_t pid) { return ::kill(static_cast<pid_t>(pid), 0) != 0 
 uint32_t CurrentProcess() { return static_cast<uint32_t>(::getpid()); }
 
 int64_t Clock() {
-  timespec now {};
+  timespec now{};
   clock_gettime(CLOCK_REALTIME, &now);
   return Ticks(now);
 }
@@ -167,7 +167,8 @@ ReplaceResult ReplaceWhole(const std::filesystem::path& link, std::string_view b
     raw_fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (raw_fd >= 0 || errno == EEXIST) continue;
     struct stat st {};
-    if ((errno == EACCES || errno == EPERM) && ::stat(file.c_str(), &st) == 0) result.outcome = Replaced::kNoNewFile;
+    if ((errno == EACCES || errno == EPERM) && ::stat(file.c_str(), &st) == 0)
+      result.outcome = Replaced::kNoNewFile;
     return result;
   }
   if (raw_fd < 0) return result;

@@ -59,7 +59,7 @@ int64_t SettleOf(HANDLE h) {
 
 Presence Absent(DWORD error) {
   return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? Presence::kMissing
-                                                                         : Presence::kUnreadable;
+                                                                        : Presence::kUnreadable;
 }
 
 class Handle {
@@ -299,7 +299,8 @@ FileLock::FileLock(const std::filesystem::path& file) {
   const ULONGLONG deadline = GetTickCount64() + kLockWaitMs;
   for (DWORD pause = 1;; pause = std::min<DWORD>(pause * 2, 16)) {
     const HANDLE h = CreateFileW(lock.c_str(), GENERIC_WRITE | DELETE, 0, nullptr, OPEN_ALWAYS,
-                                 FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+                                 FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE,
+                                 nullptr);
     if (h != INVALID_HANDLE_VALUE) {
       handle_ = reinterpret_cast<intptr_t>(h);
       held_ = true;

@@ -21,7 +21,8 @@ bool RestoreFromCopy(const std::filesystem::path& file, bool durable) {
   return RewriteInPlace(file, content.bytes, durable) == Rewritten::kDone && RemoveFile(copy);
 }
 
-ReplaceResult PutInPlace(const std::filesystem::path& file, std::string_view bytes, const ReplaceOptions& options) {
+ReplaceResult PutInPlace(const std::filesystem::path& file, std::string_view bytes,
+                         const ReplaceOptions& options) {
   ReplaceResult result = ReplaceWhole(file, bytes, options);
   const bool cut = options.cut_in_place >= 0;
   const std::string_view written = cut ? bytes.substr(0, static_cast<size_t>(options.cut_in_place)) : bytes;
@@ -31,8 +32,9 @@ ReplaceResult PutInPlace(const std::filesystem::path& file, std::string_view byt
       return result;
     case Replaced::kNoNewFile:
       // No copy can be kept here, as with the platform's own functions.
-      result.outcome =
-          RewriteInPlace(file, written, options.durable, !cut) == Rewritten::kDone ? Replaced::kDone : Replaced::kFailed;
+      result.outcome = RewriteInPlace(file, written, options.durable, !cut) == Rewritten::kDone
+                           ? Replaced::kDone
+                           : Replaced::kFailed;
       return result;
     case Replaced::kRefused:
       break;
@@ -81,7 +83,8 @@ void RemoveStaleTemps(const std::filesystem::path& file) {
       return !s.empty() && s.size() <= 9 &&
              std::all_of(s.begin(), s.end(), [](auto c) { return c >= '0' && c <= '9'; });
     };
-    if (dash == string_type::npos || !digits(middle.substr(0, dash)) || !digits(middle.substr(dash + 1))) continue;
+    if (dash == string_type::npos || !digits(middle.substr(0, dash)) || !digits(middle.substr(dash + 1)))
+      continue;
     uint32_t pid = 0;
     for (size_t i = 0; i < dash; ++i) pid = pid * 10 + static_cast<uint32_t>(middle[i] - '0');
     if (pid != CurrentProcess() && ProcessGone(pid)) {

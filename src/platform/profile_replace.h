@@ -23,7 +23,8 @@ bool RestoreFromCopy(const std::filesystem::path& file, bool durable);
 // another program holds the old one, a rewrite in place with the copy kept
 // until it is complete; in a folder where no file can be created, a rewrite
 // in place. outcome is kDone or kFailed; stamped only for a renamed file.
-ReplaceResult PutInPlace(const std::filesystem::path& file, std::string_view bytes, const ReplaceOptions& options);
+ReplaceResult PutInPlace(const std::filesystem::path& file, std::string_view bytes,
+                         const ReplaceOptions& options);
 
 // The temporary files of rename writers that have ended, once per file and
 // process.

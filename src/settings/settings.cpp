@@ -48,8 +48,8 @@ int32_t TwipsToPixels(int32_t twips, uint32_t dpi) {
   return ToInt32(std::round(twips * static_cast<double>(dpi ? dpi : 96) / kTwipsPerInch));
 }
 
-std::optional<int32_t> ReadSavedEdge(const std::filesystem::path& iniFile, const char* key,
-                                     int32_t screenPixels, uint32_t dpi) {
+std::optional<int32_t> ReadSavedEdge(const std::filesystem::path& iniFile, const char* key, int32_t screenPixels,
+                                     uint32_t dpi) {
   const profile::ReadResult read = profile::Read(kSection, key, "", kEdgeCapacity, iniFile);
   const auto twips = EdgeFromRead(read.text, read.count, PixelsToTwips(screenPixels, dpi));
   if (!twips) return std::nullopt;
@@ -64,8 +64,8 @@ Switches ReadSwitches(const std::filesystem::path& iniFile) {
   return out;
 }
 
-void WriteExitSettings(const std::filesystem::path& iniFile, int32_t leftPixels, int32_t topPixels,
-                       uint32_t dpi, const Switches& switches) {
+void WriteExitSettings(const std::filesystem::path& iniFile, int32_t leftPixels, int32_t topPixels, uint32_t dpi,
+                       const Switches& switches) {
   profile::WriteString(kSection, kKeyStartX, FormatInt(PixelsToTwips(leftPixels, dpi)).c_str(), iniFile);
   profile::WriteString(kSection, kKeyStartY, FormatInt(PixelsToTwips(topPixels, dpi)).c_str(), iniFile);
   WriteSwitch(iniFile, kKeyEveryHour, switches.everyHour);

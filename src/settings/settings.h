@@ -38,8 +38,8 @@ int32_t TwipsToPixels(int32_t twips, uint32_t dpi);
 
 // Reads StartX or StartY and applies SavedEdge with the screen's extent:
 // the edge in pixels at `dpi`.
-std::optional<int32_t> ReadSavedEdge(const std::filesystem::path& iniFile, const char* key,
-                                     int32_t screenPixels, uint32_t dpi);
+std::optional<int32_t> ReadSavedEdge(const std::filesystem::path& iniFile, const char* key, int32_t screenPixels,
+                                     uint32_t dpi);
 
 struct Switches {
   bool everyHour = true;
@@ -52,7 +52,7 @@ Switches ReadSwitches(const std::filesystem::path& iniFile);
 // What the program writes at exit: the window's two edges (pixels at `dpi`)
 // in whole twips, then each switch deleted when on and "0" when off. Every
 // other key of the file stays as it was.
-void WriteExitSettings(const std::filesystem::path& iniFile, int32_t leftPixels, int32_t topPixels,
-                       uint32_t dpi, const Switches& switches);
+void WriteExitSettings(const std::filesystem::path& iniFile, int32_t leftPixels, int32_t topPixels, uint32_t dpi,
+                       const Switches& switches);
 
 }  // namespace mekuri

@@ -15,7 +15,7 @@ std::u16string Ascii(const std::string& s) { return std::u16string(s.begin(), s.
 }  // namespace
 
 std::vector<MenuItem> TrayMenuItems() {
-  return {Heading(kTrayMenuHeading),        Separator(), Item(kMenuTodaysMemo, kCmdTodaysMemo), Separator(),
+  return {Heading(kTrayMenuHeading),         Separator(), Item(kMenuTodaysMemo, kCmdTodaysMemo), Separator(),
           Item(kMenuShowMain, kCmdShowMain), Separator(), Item(kMenuCommonInfo, kCmdCommonInfo), Separator(),
           Item(kMenuCloseAll, kCmdCloseAll), Separator(), Item(kReadmeFile, kCmdReadme),         Separator(),
           Item(kMenuExit, kCmdExit)};
@@ -50,6 +50,8 @@ std::vector<MenuItem> OperationMenuItems(Date today, bool everyHour, bool hiding
           Item(kMenuExit, kCmdExit)};
 }
 
-std::u16string TrayTip(Date today) { return std::u16string(kMainCaption) + u" " + Ascii(FormatDate(today, "yyyy/mm/dd")); }
+std::u16string TrayTip(Date today) {
+  return std::u16string(kMainCaption) + u" " + Ascii(FormatDate(today, "yyyy/mm/dd"));
+}
 
 }  // namespace mekuri

@@ -11,9 +11,9 @@
 namespace mekuri {
 
 // Menu flags as the system takes them.
-inline constexpr uint32_t kItemEnabled = 0x400;   // MF_BYPOSITION | MF_STRING
-inline constexpr uint32_t kItemHeading = 0x402;   // ... | MF_GRAYED
-inline constexpr uint32_t kItemSeparator = 0xC10; // ... | MF_SEPARATOR | MF_POPUP bit
+inline constexpr uint32_t kItemEnabled = 0x400;    // MF_BYPOSITION | MF_STRING
+inline constexpr uint32_t kItemHeading = 0x402;    // ... | MF_GRAYED
+inline constexpr uint32_t kItemSeparator = 0xC10;  // ... | MF_SEPARATOR | MF_POPUP bit
 
 struct MenuItem {
   std::u16string text;

@@ -64,7 +64,8 @@ std::vector<int> MessageTicker::Tick(const MessageTable& table, const DateTime& 
         nMsgCount = i - 1;
         break;
       }
-      lMsgTime[i] = ToInt32(LeadingNumber(table[i]) * 100 + LeadingNumber(std::u16string_view(table[i]).substr(3)));
+      lMsgTime[i] = ToInt32(LeadingNumber(table[i]) * 100 +
+                            LeadingNumber(std::u16string_view(table[i]).substr(3)));
     }
     fMsgParsed = true;
   }

@@ -30,7 +30,7 @@ struct ChimeAnimation {
   static constexpr int kWaitMs = 800;
   static constexpr int kGrowMs = 20;
   static constexpr int kCycleMs = 2000;
-  static constexpr int kDesignHundredths = 825;   // 8.25 pt
+  static constexpr int kDesignHundredths = 825;    // 8.25 pt
   static constexpr int kLargestHundredths = 2000;  // grows while at or below 20 pt
 
   int intervalMs = kWaitMs;                // Timer2's interval

@@ -28,8 +28,11 @@ FormMsg* FormMsg::Open(const std::u16string& time, const std::u16string& text) {
   // A caption bar without text, with the close box only, and the program's
   // icon: with no caption text, it is what tells the taskbar button apart.
   // 3780 x 2625 twips.
-  auto* form = New<FormMsg>({.clientWidth = 252, .clientHeight = 175, .icon = ProgramIcon(),
-                             .defaultId = CommandId(1), .cancelId = CommandId(1)});
+  auto* form = New<FormMsg>({.clientWidth = 252,
+                             .clientHeight = 175,
+                             .icon = ProgramIcon(),
+                             .defaultId = CommandId(1),
+                             .cancelId = CommandId(1)});
   if (!form) return nullptr;
   win::SetText(form->Label1, win::Wide(time));
   win::SetText(form->Text1, win::Wide(text));
@@ -43,8 +46,8 @@ void FormMsg::CreateControls() {
   // opens, so Enter or Space closes it at once. The design in twips.
   Command1 = Child(WC_BUTTONW, win::Wide(kCloseCaption), WS_TABSTOP | BS_DEFPUSHBUTTON, 0, CommandId(1),
                    FromTwips(1140, 2190, 1500, 375), text, [this] { Command1_Click(); });
-  Text1 = Child(WC_EDITW, L"", WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL | ES_READONLY, WS_EX_CLIENTEDGE,
-                TextId(1), FromTwips(120, 540, 3555, 1575), text);
+  Text1 = Child(WC_EDITW, L"", WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL | ES_READONLY,
+                WS_EX_CLIENTEDGE, TextId(1), FromTwips(120, 540, 3555, 1575), text);
   win::Subclass(Text1, [this](HWND, UINT msg, WPARAM wParam, LPARAM) { return Text1Proc(msg, wParam); });
   // Read-only, yet the message reads on the window colour, not grey.
   SetReadOnlyBox(Text1, COLOR_WINDOW);

@@ -78,8 +78,13 @@ FormVer* FormVer::Open(HWND owner) {
     // maximise. No WS_CLIPCHILDREN: the frames leave their insides
     // unpainted, so the form's background must show through them.
     // 4575 x 4050 twips; "戻る" is the default and the cancel button.
-    form = New<FormVer>({.exStyle = WS_EX_DLGMODALFRAME, .clientWidth = 305, .clientHeight = 270,
-                         .caption = kCaption, .owner = owner, .defaultId = CommandId(1), .cancelId = CommandId(1)});
+    form = New<FormVer>({.exStyle = WS_EX_DLGMODALFRAME,
+                         .clientWidth = 305,
+                         .clientHeight = 270,
+                         .caption = kCaption,
+                         .owner = owner,
+                         .defaultId = CommandId(1),
+                         .cancelId = CommandId(1)});
     if (!form) return nullptr;
     form->Form_Load();
     form->ShowScrollBarIfNeeded();
@@ -101,8 +106,8 @@ void FormVer::CreateControls() {
   // The read-only box keeps the button-face colour whatever the theme.
   SetReadOnlyBox(Text1, COLOR_BTNFACE);
   Label1 = Child(WC_STATICW, L"", SS_CENTER | SS_NOPREFIX, 0, LabelId(1), FromTwips(120, 120, 4335, 255), font);
-  Label4 = Child(WC_STATICW, L"", SS_LEFT | SS_NOPREFIX, 0, LabelId(4), FromTwips(240 + 180, 420 + 240, 3735, 1215),
-                 font);
+  Label4 = Child(WC_STATICW, L"", SS_LEFT | SS_NOPREFIX, 0, LabelId(4),
+                 FromTwips(240 + 180, 420 + 240, 3735, 1215), font);
   // Created last, the frames lie below what they hold.
   Frame1 = Child(WC_BUTTONW, L"", BS_GROUPBOX, 0, FrameId(1), FromTwips(240, 420, 4095, 1995), font);
   Frame2 = Child(WC_BUTTONW, L"", BS_GROUPBOX, 0, FrameId(2), FromTwips(120, 2460, 4335, 1515), font);
@@ -116,9 +121,7 @@ void FormVer::Form_Load() {
   description += std::wstring(kNewLine) + kNewLine + kDescription3;
   win::SetText(Label4, description);
   const std::wstring lines[] = {
-      CompilerLine(),
-      BuildLine(),
-      kProjectLine, L"", kMailLine, kUrlLine,
+      CompilerLine(), BuildLine(), kProjectLine, L"", kMailLine, kUrlLine,
   };
   std::wstring text;
   for (size_t i = 0; i < std::size(lines); ++i) text += (i ? kNewLine : L"") + lines[i];

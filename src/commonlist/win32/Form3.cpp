@@ -39,8 +39,11 @@ Form3* Form3::Open() {
   const bool opened = !form;
   if (!form) {
     // 5355 x 4320 twips; the close button is the cancel button.
-    form = New<Form3>({.style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, .clientWidth = 357,
-                       .clientHeight = 288, .caption = W(kCommonCaption), .icon = ProgramIcon(),
+    form = New<Form3>({.style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX,
+                       .clientWidth = 357,
+                       .clientHeight = 288,
+                       .caption = W(kCommonCaption),
+                       .icon = ProgramIcon(),
                        .cancelId = CommandId(4)});
     if (!form) return nullptr;
     form->Form_Load();
@@ -61,9 +64,11 @@ void Form3::CreateControls() {
   // A report view of one column with check boxes: Space and a click on the
   // box toggle an item's check, as in every check list of the system. The
   // design in twips; the buttons sit inside Frame1.
-  List1 = Child(WC_LISTVIEWW, L"", WS_TABSTOP | LVS_REPORT | LVS_NOCOLUMNHEADER | LVS_SINGLESEL | LVS_SHOWSELALWAYS,
+  List1 = Child(WC_LISTVIEWW, L"",
+                WS_TABSTOP | LVS_REPORT | LVS_NOCOLUMNHEADER | LVS_SINGLESEL | LVS_SHOWSELALWAYS,
                 WS_EX_CLIENTEDGE, ListId(1), FromTwips(120, 120, 5115, 2760), font);
-  SendMessageW(List1, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT | LVS_EX_LABELTIP);
+  SendMessageW(List1, LVM_SETEXTENDEDLISTVIEWSTYLE, 0,
+               LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT | LVS_EX_LABELTIP);
   LVCOLUMNW column{};
   column.mask = LVCF_WIDTH;
   SendMessageW(List1, LVM_INSERTCOLUMNW, 0, reinterpret_cast<LPARAM>(&column));
@@ -85,10 +90,11 @@ void Form3::CreateControls() {
   Frame1 = Child(WC_BUTTONW, L"", BS_GROUPBOX, 0, FrameId(1), FromTwips(120, 3360, 5115, 495), font);
   Label3 = Child(WC_STATICW, W(kCommonKeyHelp), 0, 0, LabelId(3), FromTwips(120, 3930, 5115, 315), font);
   // Hidden and unplaced: the sorting buffer.
-  List2 = win::CreateChild(hwnd(), WC_LISTBOXW, L"", LBS_SORT | LBS_HASSTRINGS, 0, ListId(2), win::DesignRect{}, dpi_);
+  List2 = win::CreateChild(hwnd(), WC_LISTBOXW, L"", LBS_SORT | LBS_HASSTRINGS, 0, ListId(2), win::DesignRect{},
+                           dpi_);
   tips_.Create(hwnd());
   const std::pair<HWND, std::u16string_view> tips[] = {
-      {Text1, kText1Tip},   {Label1, kLabel1Tip},   {Label2, kLabel2Tip},         {Command1, kAddTip},
+      {Text1, kText1Tip},     {Label1, kLabel1Tip},   {Label2, kLabel2Tip},        {Command1, kAddTip},
       {Command2, kModifyTip}, {Command3, kRemoveTip}, {Command4, kCommonCloseTip},
   };
   for (const auto& [control, tip] : tips) tips_.Add(control, W(tip));
@@ -124,8 +130,8 @@ void Form3::Form_Load() {
 
 void Form3::ReportUnreadable() {
   if (!stored_.fileUnreadable && stored_.unreadable == 0) return;
-  const std::u16string prompt =
-      stored_.fileUnreadable ? std::u16string(kCommonFileUnreadablePrompt) : UnreadableItemsPrompt(stored_.unreadable);
+  const std::u16string prompt = stored_.fileUnreadable ? std::u16string(kCommonFileUnreadablePrompt)
+                                                       : UnreadableItemsPrompt(stored_.unreadable);
   win::ShowMessageBox(hwnd(), W(prompt), W(kCommonCaption), MB_OK | MB_ICONEXCLAMATION);
 }
 

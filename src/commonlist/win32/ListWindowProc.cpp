@@ -24,7 +24,8 @@ namespace {
 POINT MenuPoint(HWND list, LPARAM lParam) {
   if (lParam != -1) return POINT{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
   POINT pt{4, 4};
-  const int selected = static_cast<int>(SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+  const int selected = static_cast<int>(
+      SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
   RECT item{LVIR_LABEL};
   if (selected >= 0 && SendMessageW(list, LVM_GETITEMRECT, selected, reinterpret_cast<LPARAM>(&item))) {
     pt = POINT{item.left, item.bottom};
@@ -38,8 +39,8 @@ void ShowListMenu(HWND list, Form3& form, POINT pt) {
   if (!menu) return;
   for (const ListMenuEntry& entry : ListMenuEntries(form.ListCount(), form.ListIndex() >= 0)) {
     const std::wstring text = win::Wide(entry.text);
-    InsertMenuW(menu.get(), static_cast<UINT>(-1), MF_BYPOSITION | (entry.id ? MF_STRING : MF_SEPARATOR), entry.id,
-                entry.id ? text.c_str() : nullptr);
+    InsertMenuW(menu.get(), static_cast<UINT>(-1), MF_BYPOSITION | (entry.id ? MF_STRING : MF_SEPARATOR),
+                entry.id, entry.id ? text.c_str() : nullptr);
   }
   // The choice comes back to the list as WM_COMMAND.
   TrackPopupMenu(menu.get(), 0, pt.x, pt.y, 0, list, nullptr);
@@ -134,7 +135,8 @@ LRESULT HandleListMessage(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam) {
         break;
     }
   }
-  return previous ? CallWindowProcW(previous, hWnd, uMsg, wParam, lParam) : DefWindowProcW(hWnd, uMsg, wParam, lParam);
+  return previous ? CallWindowProcW(previous, hWnd, uMsg, wParam, lParam)
+                  : DefWindowProcW(hWnd, uMsg, wParam, lParam);
 }
 
 }  // namespace

@@ -58,12 +58,18 @@ bool Form1::Load() {
   formIcon_ = ProgramIcon();
   // The two tray images; shared resource icons, never destroyed.
   const int small = GetSystemMetrics(SM_CXSMICON);
-  trayImage1_ = static_cast<HICON>(LoadImageW(Instance(), MAKEINTRESOURCEW(2), IMAGE_ICON, small, small, LR_SHARED));
-  trayImage2_ = static_cast<HICON>(LoadImageW(Instance(), MAKEINTRESOURCEW(3), IMAGE_ICON, small, small, LR_SHARED));
+  trayImage1_ = static_cast<HICON>(
+      LoadImageW(Instance(), MAKEINTRESOURCEW(2), IMAGE_ICON, small, small, LR_SHARED));
+  trayImage2_ = static_cast<HICON>(
+      LoadImageW(Instance(), MAKEINTRESOURCEW(3), IMAGE_ICON, small, small, LR_SHARED));
   if (!trayImage1_) trayImage1_ = formIcon_;
   if (!trayImage2_) trayImage2_ = trayImage1_;
-  if (!Create({.style = kFormStyle, .exStyle = kFormExStyle, .clientWidth = kClientWidth,
-               .clientHeight = kClientHeight, .icon = formIcon_, .defaultId = CommandId(1),
+  if (!Create({.style = kFormStyle,
+               .exStyle = kFormExStyle,
+               .clientWidth = kClientWidth,
+               .clientHeight = kClientHeight,
+               .icon = formIcon_,
+               .defaultId = CommandId(1),
                .at = {work.right - outer.cx - win::Scale(16, dpi), work.top + win::Scale(16, dpi)}})) {
     return false;
   }
@@ -96,18 +102,21 @@ void Form1::CreateControls() {
   HWND h = hwnd();
   constexpr DWORD kClip = WS_CLIPSIBLINGS | WS_VISIBLE;
   // Creation order is the tab order: the year box first, then the month box.
-  Text1 = win::CreateChild(h, WC_EDITW, L"", kClip | WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE,
-                           TextId(1), kText1, dpi_);
-  Text2 = win::CreateChild(h, WC_EDITW, L"", kClip | WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE,
-                           TextId(2), kText2, dpi_);
+  Text1 = win::CreateChild(h, WC_EDITW, L"", kClip | WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, TextId(1),
+                           kText1, dpi_);
+  Text2 = win::CreateChild(h, WC_EDITW, L"", kClip | WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, TextId(2),
+                           kText2, dpi_);
   SendMessageW(Text1, EM_SETLIMITTEXT, 4, 0);
   SendMessageW(Text2, EM_SETLIMITTEXT, 2, 0);
-  Command1 = win::CreateChild(h, WC_BUTTONW, W(kUpdateCaption).c_str(),
-                              kClip | WS_TABSTOP | BS_DEFPUSHBUTTON, 0, CommandId(1), kCommand1, dpi_);
+  Command1 = win::CreateChild(h, WC_BUTTONW, W(kUpdateCaption).c_str(), kClip | WS_TABSTOP | BS_DEFPUSHBUTTON, 0,
+                              CommandId(1), kCommand1, dpi_);
   // The three small buttons have no captions; they draw a glyph instead.
-  Command2 = win::CreateChild(h, WC_BUTTONW, L"", kClip | WS_TABSTOP | BS_OWNERDRAW, 0, CommandId(2), kCommand2, dpi_);
-  Command3 = win::CreateChild(h, WC_BUTTONW, L"", kClip | WS_TABSTOP | BS_OWNERDRAW, 0, CommandId(3), kCommand3, dpi_);
-  Command4 = win::CreateChild(h, WC_BUTTONW, L"", kClip | WS_TABSTOP | BS_OWNERDRAW, 0, CommandId(4), kCommand4, dpi_);
+  Command2 = win::CreateChild(h, WC_BUTTONW, L"", kClip | WS_TABSTOP | BS_OWNERDRAW, 0, CommandId(2), kCommand2,
+                              dpi_);
+  Command3 = win::CreateChild(h, WC_BUTTONW, L"", kClip | WS_TABSTOP | BS_OWNERDRAW, 0, CommandId(3), kCommand3,
+                              dpi_);
+  Command4 = win::CreateChild(h, WC_BUTTONW, L"", kClip | WS_TABSTOP | BS_OWNERDRAW, 0, CommandId(4), kCommand4,
+                              dpi_);
   Label2 = win::CreateChild(h, WC_STATICW, W(kYearLabel).c_str(), kClip, 0, LabelId(2), kLabel2, dpi_);
   Label3 = win::CreateChild(h, WC_STATICW, W(kMonthLabel).c_str(), kClip, 0, LabelId(3), kLabel3, dpi_);
   // Frames go below their buttons in the z-order.
@@ -132,12 +141,15 @@ void Form1::CreateControls() {
   for (HWND box : {Text1, Text2}) SetWindowSubclass(box, TextBoxProc, 1, reinterpret_cast<DWORD_PTR>(this));
   // The labels are part of the calendar's surface: the middle button on any
   // of them means the same as on the window itself.
-  EnumChildWindows(h, [](HWND child, LPARAM) -> BOOL {
-    wchar_t cls[16] = L"";
-    GetClassNameW(child, cls, 16);
-    if (lstrcmpiW(cls, WC_STATICW) == 0) SetWindowSubclass(child, LabelProc, 1, 0);
-    return TRUE;
-  }, 0);
+  EnumChildWindows(
+      h,
+      [](HWND child, LPARAM) -> BOOL {
+        wchar_t cls[16] = L"";
+        GetClassNameW(child, cls, 16);
+        if (lstrcmpiW(cls, WC_STATICW) == 0) SetWindowSubclass(child, LabelProc, 1, 0);
+        return TRUE;
+      },
+      0);
 
   tips_.Create(h);
   tips_.Add(Command4, W(kTipMenuButton));
@@ -402,7 +414,8 @@ LRESULT Form1::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
       return TRUE;
     }
     case WM_CTLCOLORSTATIC:
-      return reinterpret_cast<LRESULT>(OnCtlColorStatic(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam)));
+      return reinterpret_cast<LRESULT>(
+          OnCtlColorStatic(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam)));
     case WM_PAINT: {
       PAINTSTRUCT ps;
       HDC dc = BeginPaint(hwnd(), &ps);

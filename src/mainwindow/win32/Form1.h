@@ -32,7 +32,7 @@ namespace mekuri {
 
 class Form1 : public win::Window {
  public:
-  static constexpr int kClientWidth = 243;   // design client area, pixels at 96 DPI
+  static constexpr int kClientWidth = 243;  // design client area, pixels at 96 DPI
   static constexpr int kClientHeight = 610;
 
   const wchar_t* FormName() const override { return L"Form1"; }
@@ -128,8 +128,8 @@ class Form1 : public win::Window {
   HBRUSH OnCtlColorStatic(HDC dc, HWND control);
   static LRESULT CALLBACK LabelProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id,
                                     DWORD_PTR refData);
-  static LRESULT CALLBACK TextBoxProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam,
-                                      UINT_PTR id, DWORD_PTR refData);
+  static LRESULT CALLBACK TextBoxProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                                      DWORD_PTR refData);
 
   Grid grid_ = InitialGrid();
   win::ToolTips tips_;

@@ -26,12 +26,12 @@ void Form1::Timer3_Timer() {
   const DateTime now = win::Now();
   const std::wstring clock = win::WideAscii(FormatDateTime(now, "yyyy/mm/dd hh:mm:ss"));
   // Any program can set the bar's text, at any length; it is read whole.
-  if (win::GetText(StatusBar1) != clock) SendMessageW(StatusBar1, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(clock.c_str()));
+  if (win::GetText(StatusBar1) != clock)
+    SendMessageW(StatusBar1, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(clock.c_str()));
 
-  const ClockTick tick = clockTicker_.Tick(now, Module1::EveryHour, win::U16(Module1::strAppPath),
-                                           [](const std::u16string& command) {
-                                             return win::SendSoundCommand(win::Wide(command));
-                                           });
+  const ClockTick tick = clockTicker_.Tick(
+      now, Module1::EveryHour, win::U16(Module1::strAppPath),
+      [](const std::u16string& command) { return win::SendSoundCommand(win::Wide(command)); });
   if (tick.setFont && tick.bold != statusBold_) {
     statusBold_ = tick.bold;
     SendMessageW(StatusBar1, WM_SETFONT,

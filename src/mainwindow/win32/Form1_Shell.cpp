@@ -58,9 +58,7 @@ void Form1::PopupMenu(const std::vector<MenuItem>& items) {
   DestroyMenu(menu);
 }
 
-void Form1::Command4_Click() {
-  PopupMenu(OperationMenuItems(dToday, Module1::EveryHour, Module1::HidingCheck));
-}
+void Form1::Command4_Click() { PopupMenu(OperationMenuItems(dToday, Module1::EveryHour, Module1::HidingCheck)); }
 
 void Form1::TrayMenu() { PopupMenu(TrayMenuItems()); }
 

@@ -39,16 +39,19 @@ std::vector<Form2*> LoadedMemoWindows() {
 
 Form2* Form2::Open() {
   // 6000 x 3600 twips.
-  return New<Form2>({.style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, .clientWidth = 400,
-                     .clientHeight = 240, .icon = ProgramIcon()});
+  return New<Form2>({.style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX,
+                     .clientWidth = 400,
+                     .clientHeight = 240,
+                     .icon = ProgramIcon()});
 }
 
 void Form2::CreateControls() {
   const int form = AddFont(975);
   // The design in twips; the buttons sit inside Frame1.
-  Text1 = Child(WC_EDITW, L"",
-                WS_TABSTOP | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE | ES_AUTOVSCROLL | ES_AUTOHSCROLL | ES_WANTRETURN,
-                WS_EX_CLIENTEDGE, TextId(1), FromTwips(120, 720, 5775, 2355), form);
+  Text1 = Child(
+      WC_EDITW, L"",
+      WS_TABSTOP | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE | ES_AUTOVSCROLL | ES_AUTOHSCROLL | ES_WANTRETURN,
+      WS_EX_CLIENTEDGE, TextId(1), FromTwips(120, 720, 5775, 2355), form);
   // The limit is the save's to enforce, with its message; the box takes more.
   SendMessageW(Text1, EM_SETLIMITTEXT, 1 << 20, 0);
   Command1 = Child(WC_BUTTONW, W(kSaveCaption), WS_TABSTOP | BS_PUSHBUTTON, 0, CommandId(1),
@@ -57,7 +60,8 @@ void Form2::CreateControls() {
                    FromTwips(2100 + 1260, 120 + 60, 1035, 435), form, [this] { Command3_Click(); });
   Command2 = Child(WC_BUTTONW, W(kCloseCaption), WS_TABSTOP | BS_PUSHBUTTON, 0, CommandId(2),
                    FromTwips(2100 + 2460, 120 + 60, 1275, 435), form, [this] { Command2_Click(); });
-  Label2 = Child(WC_STATICW, L"", SS_NOTIFY, 0, LabelId(2), FromTwips(180, 120, 1755, 315), AddFont(1425, true, true));
+  Label2 = Child(WC_STATICW, L"", SS_NOTIFY, 0, LabelId(2), FromTwips(180, 120, 1755, 315),
+                 AddFont(1425, true, true));
   Label1 = Child(WC_STATICW, W(kMemoHeading), 0, 0, LabelId(1), FromTwips(180, 480, 795, 255), form);
   Label4 = Child(WC_STATICW, L"0", 0, 0, LabelId(4), FromTwips(1080, 450, 855, 255), form);
   Label3 = Child(WC_STATICW, W(kKeyHelp), 0, 0, LabelId(3), FromTwips(120, 3180, 5775, 315), AddFont(1125));
@@ -135,8 +139,10 @@ void Form2::Command1_Click() {
 void Form2::Command3_Click() {
   if (unreadable_) {
     const std::string key = DateKey();
-    const std::u16string prompt = std::u16string(key.begin(), key.end()) + std::u16string(kConfirmUnreadableDelete);
-    if (win::ShowMessageBox(hwnd(), W(prompt), W(kMainCaption), MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES) {
+    const std::u16string prompt = std::u16string(key.begin(), key.end()) +
+                                  std::u16string(kConfirmUnreadableDelete);
+    if (win::ShowMessageBox(hwnd(), W(prompt), W(kMainCaption), MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) !=
+        IDYES) {
       return;
     }
   }
@@ -213,8 +219,8 @@ std::optional<LRESULT> Form2::Text1Proc(HWND box, UINT msg, WPARAM wParam, LPARA
   const int shift = ShiftState();
   // Every Esc stays here: in a dialog the multi-line box would turn one
   // with Shift or Ctrl into a close of the window, dropping the text.
-  const bool ours =
-      ((wParam == 'S' || wParam == 'A' || wParam == VK_DELETE) && shift == kShiftCtrl) || wParam == VK_ESCAPE;
+  const bool ours = ((wParam == 'S' || wParam == 'A' || wParam == VK_DELETE) && shift == kShiftCtrl) ||
+                    wParam == VK_ESCAPE;
   if (!ours) return std::nullopt;
   eatChar_ = wParam != VK_DELETE;
   Text1_KeyDown(static_cast<int>(wParam), shift);  // may destroy the window

@@ -62,7 +62,7 @@ class Form2 : public win::Window {
   std::optional<LRESULT> Text1Proc(HWND box, UINT msg, WPARAM wParam, LPARAM lParam);
 
   bool unreadable_ = false;  // the stored memo exists but cannot be read
-  bool fBusy = false;  // minimising every memo window
+  bool fBusy = false;        // minimising every memo window
   bool eatChar_ = false;
   win::ToolTips tips_;
 };

@@ -33,9 +33,14 @@ Date Form4::Open(HWND owner) {
   // A fixed dialog frame: caption and close box, no minimise or maximise. No
   // WS_CLIPCHILDREN: the frame leaves its inside unpainted, so the form's
   // background must show through it. 3075 x 945 twips.
-  auto* form = New<Form4>({.exStyle = WS_EX_DLGMODALFRAME, .clientWidth = 205, .clientHeight = 63,
-                           .caption = W(kDateDialogCaption), .owner = owner, .icon = ProgramIcon(),
-                           .defaultId = CommandId(1), .cancelId = CommandId(2)});
+  auto* form = New<Form4>({.exStyle = WS_EX_DLGMODALFRAME,
+                           .clientWidth = 205,
+                           .clientHeight = 63,
+                           .caption = W(kDateDialogCaption),
+                           .owner = owner,
+                           .icon = ProgramIcon(),
+                           .defaultId = CommandId(1),
+                           .cancelId = CommandId(2)});
   if (!form) return kCancelDate;
   form->owner_ = owner;
   form->Form_Load();

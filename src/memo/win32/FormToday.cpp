@@ -25,8 +25,11 @@ FormToday* FormToday::Open() {
   // A framed pop-up without a title bar. A tool window: a notice without a
   // caption would otherwise leave a blank button on the taskbar.
   // 4665 x 1020 twips.
-  return New<FormToday>({.style = WS_POPUP | WS_DLGFRAME | WS_CLIPCHILDREN, .exStyle = WS_EX_TOOLWINDOW,
-                         .clientWidth = 311, .clientHeight = 68, .defaultId = CommandId(1),
+  return New<FormToday>({.style = WS_POPUP | WS_DLGFRAME | WS_CLIPCHILDREN,
+                         .exStyle = WS_EX_TOOLWINDOW,
+                         .clientWidth = 311,
+                         .clientHeight = 68,
+                         .defaultId = CommandId(1),
                          .cancelId = CommandId(1)});
 }
 

@@ -21,12 +21,11 @@ LRESULT CALLBACK ControlSubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM 
 
 }  // namespace
 
-HWND CreateChild(HWND parent, const wchar_t* className, const wchar_t* text, DWORD style,
-                 DWORD exStyle, int id, DesignRect rect, UINT dpi) {
-  return CreateWindowExW(exStyle, className, text, WS_CHILD | style, Scale(rect.x, dpi),
-                         Scale(rect.y, dpi), Scale(rect.width, dpi), Scale(rect.height, dpi),
-                         parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                         GetModuleHandleW(nullptr), nullptr);
+HWND CreateChild(HWND parent, const wchar_t* className, const wchar_t* text, DWORD style, DWORD exStyle, int id,
+                 DesignRect rect, UINT dpi) {
+  return CreateWindowExW(exStyle, className, text, WS_CHILD | style, Scale(rect.x, dpi), Scale(rect.y, dpi),
+                         Scale(rect.width, dpi), Scale(rect.height, dpi), parent,
+                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
 }
 
 void PlaceChild(HWND child, DesignRect rect, UINT dpi) {
@@ -34,8 +33,8 @@ void PlaceChild(HWND child, DesignRect rect, UINT dpi) {
                Scale(rect.height, dpi), SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-UniqueFont CreateDesignFont(const wchar_t* face, int hundredthsOfPoint, bool bold, bool underline,
-                            BYTE charset, UINT dpi) {
+UniqueFont CreateDesignFont(const wchar_t* face, int hundredthsOfPoint, bool bold, bool underline, BYTE charset,
+                            UINT dpi) {
   LOGFONTW lf{};
   lf.lfHeight = -MulDiv(hundredthsOfPoint, static_cast<int>(dpi), 7200);
   lf.lfWeight = bold ? FW_BOLD : FW_NORMAL;
@@ -49,7 +48,8 @@ UniqueFont CreateDesignFont(const wchar_t* face, int hundredthsOfPoint, bool bol
 
 void Subclass(HWND control, ControlProc proc) {
   static UINT_PTR next = 0;  // an id of its own, so that several can stand on one control
-  SetWindowSubclass(control, ControlSubclassProc, ++next, reinterpret_cast<DWORD_PTR>(new ControlProc(std::move(proc))));
+  SetWindowSubclass(control, ControlSubclassProc, ++next,
+                    reinterpret_cast<DWORD_PTR>(new ControlProc(std::move(proc))));
 }
 
 void KeepDialogKeys(HWND readOnlyBox) {

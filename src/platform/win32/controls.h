@@ -11,13 +11,13 @@
 
 namespace mekuri::win {
 
-HWND CreateChild(HWND parent, const wchar_t* className, const wchar_t* text, DWORD style,
-                 DWORD exStyle, int id, DesignRect rect, UINT dpi);
+HWND CreateChild(HWND parent, const wchar_t* className, const wchar_t* text, DWORD style, DWORD exStyle, int id,
+                 DesignRect rect, UINT dpi);
 void PlaceChild(HWND child, DesignRect rect, UINT dpi);
 
 // A font of the design: size in hundredths of a point (975 = 9.75 pt).
-UniqueFont CreateDesignFont(const wchar_t* face, int hundredthsOfPoint, bool bold, bool underline,
-                            BYTE charset, UINT dpi);
+UniqueFont CreateDesignFont(const wchar_t* face, int hundredthsOfPoint, bool bold, bool underline, BYTE charset,
+                            UINT dpi);
 
 inline constexpr wchar_t kGothicFace[] = L"ＭＳ ゴシック";
 inline constexpr BYTE kShiftJisCharset = SHIFTJIS_CHARSET;

@@ -12,7 +12,8 @@ void ReportStoppedAction() noexcept {
   if (showing) return;
   showing = true;
   try {
-    ShowMessageBox(nullptr, Wide(kStoppedActionPrompt), Wide(kStopTitle), MB_OK | MB_ICONEXCLAMATION | MB_TASKMODAL);
+    ShowMessageBox(nullptr, Wide(kStoppedActionPrompt), Wide(kStopTitle),
+                   MB_OK | MB_ICONEXCLAMATION | MB_TASKMODAL);
   } catch (...) {
     // Nothing more can be said.
   }

@@ -46,8 +46,10 @@ void Centre(HWND window, HWND owner) {
   const RECT work = MonitorInfo(MonitorFromWindow(owner ? owner : window, MONITOR_DEFAULTTONEAREST)).rcWork;
   RECT around = work;
   if (owner && !IsIconic(owner)) GetWindowRect(owner, &around);
-  const LONG x = std::max(work.left, std::min(around.left + (around.right - around.left - width) / 2, work.right - width));
-  const LONG y = std::max(work.top, std::min(around.top + (around.bottom - around.top - height) / 2, work.bottom - height));
+  const LONG x = std::max(work.left,
+                          std::min(around.left + (around.right - around.left - width) / 2, work.right - width));
+  const LONG y = std::max(work.top,
+                          std::min(around.top + (around.bottom - around.top - height) / 2, work.bottom - height));
   SetWindowPos(window, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 

@@ -18,7 +18,8 @@ bool StartProcess(const std::filesystem::path& program, const std::wstring& argu
   PROCESS_INFORMATION pi{};
   // The program's own name is given, so CreateProcessW searches nothing; it
   // may write to the command line.
-  if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+  if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                      &pi)) {
     return false;
   }
   CloseHandle(pi.hThread);

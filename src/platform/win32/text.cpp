@@ -14,8 +14,8 @@ std::wstring GetListItemText(HWND listBox, int index) {
   const LRESULT length = SendMessageW(listBox, LB_GETTEXTLEN, static_cast<WPARAM>(index), 0);
   if (length <= 0) return {};
   std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-  const LRESULT copied =
-      SendMessageW(listBox, LB_GETTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.data()));
+  const LRESULT copied = SendMessageW(listBox, LB_GETTEXT, static_cast<WPARAM>(index),
+                                      reinterpret_cast<LPARAM>(text.data()));
   text.resize(copied > 0 && copied <= length ? static_cast<size_t>(copied) : 0);
   return text;
 }

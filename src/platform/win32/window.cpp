@@ -70,7 +70,8 @@ Window* Window::FirstLoaded(const wchar_t* formName) {
 
 bool Window::Create(const FormDesign& design) {
   dpi_ = SystemDpi();
-  const SIZE outer = OuterSizeForClient(design.clientWidth, design.clientHeight, design.style, design.exStyle, dpi_);
+  const SIZE outer = OuterSizeForClient(design.clientWidth, design.clientHeight, design.style, design.exStyle,
+                                        dpi_);
   defaultId_ = markedId_ = design.defaultId;
   cancelId_ = design.cancelId;
   if (!CreateTopLevel(design.exStyle, design.style, design.caption, design.at.x, design.at.y, outer.cx, outer.cy,
@@ -83,8 +84,8 @@ bool Window::Create(const FormDesign& design) {
   return true;
 }
 
-bool Window::CreateTopLevel(DWORD exStyle, DWORD style, const std::wstring& caption, int x, int y,
-                            int width, int height, HWND owner, HICON icon) {
+bool Window::CreateTopLevel(DWORD exStyle, DWORD style, const std::wstring& caption, int x, int y, int width,
+                            int height, HWND owner, HICON icon) {
   const std::wstring className = WindowClassName(FormName());
   WNDCLASSEXW existing{sizeof(existing)};
   if (!GetClassInfoExW(Instance(), className.c_str(), &existing)) {
@@ -99,8 +100,8 @@ bool Window::CreateTopLevel(DWORD exStyle, DWORD style, const std::wstring& capt
     wc.hIconSm = icon;
     if (!RegisterClassExW(&wc)) return false;
   }
-  return CreateWindowExW(exStyle, className.c_str(), caption.c_str(), style, x, y, width, height,
-                         owner, nullptr, Instance(), this) != nullptr;
+  return CreateWindowExW(exStyle, className.c_str(), caption.c_str(), style, x, y, width, height, owner, nullptr,
+                         Instance(), this) != nullptr;
 }
 
 LRESULT Window::DefaultProc(UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -126,7 +127,8 @@ int Window::AddFont(int hundredthsOfPoint, bool bold, bool underline) {
 
 HWND Window::Child(const wchar_t* className, const std::wstring& text, DWORD style, DWORD exStyle, int id,
                    DesignRect rect, int font, std::function<void()> click) {
-  HWND child = CreateChild(hwnd_, className, text.c_str(), WS_VISIBLE | WS_CLIPSIBLINGS | style, exStyle, id, rect, dpi_);
+  HWND child = CreateChild(hwnd_, className, text.c_str(), WS_VISIBLE | WS_CLIPSIBLINGS | style, exStyle, id,
+                           rect, dpi_);
   std::erase_if(children_, [id](const Placed& c) { return c.id == id; });
   children_.push_back({child, id, rect, font, std::move(click)});
   if (font != kNoFont && static_cast<size_t>(font) < fonts_.size()) {

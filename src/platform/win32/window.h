@@ -86,8 +86,8 @@ class Window {
   // its monitor, then its controls and their layout; false on failure.
   bool Create(const FormDesign& design);
   // Registers the class (once) and creates the window; false on failure.
-  bool CreateTopLevel(DWORD exStyle, DWORD style, const std::wstring& caption, int x, int y,
-                      int width, int height, HWND owner, HICON icon = nullptr);
+  bool CreateTopLevel(DWORD exStyle, DWORD style, const std::wstring& caption, int x, int y, int width,
+                      int height, HWND owner, HICON icon = nullptr);
   // The controls, once.
   virtual void CreateControls() {}
   // At creation and at each DPI change: the fonts made at dpi_, and every

@@ -36,8 +36,10 @@ FormJihou* FormJihou::Open() {
   // that it is seen over whatever the user works in. 2760 x 1005 twips; no
   // default or cancel button until the growth.
   auto* form = New<FormJihou>({.style = WS_POPUP | WS_CAPTION | WS_SYSMENU,
-                               .exStyle = WS_EX_TOOLWINDOW | WS_EX_TOPMOST, .clientWidth = 184,
-                               .clientHeight = 67, .icon = ProgramIcon()});
+                               .exStyle = WS_EX_TOOLWINDOW | WS_EX_TOPMOST,
+                               .clientWidth = 184,
+                               .clientHeight = 67,
+                               .icon = ProgramIcon()});
   if (!form) return nullptr;
   form->Form_Load();
   win::Centre(form->hwnd(), nullptr);
@@ -52,14 +54,15 @@ void FormJihou::CreateControls() {
   // in twips; the buttons lie below the first client area and come into view
   // when the window grows.
   constexpr DWORD kButton = WS_DISABLED | WS_TABSTOP | BS_PUSHBUTTON | BS_NOTIFY;
-  Command1 = Child(WC_BUTTONW, win::Wide(kCloseWord), kButton, 0, CommandId(1),
-                   FromTwips(180, 1020, 1095, 375), form, [this] { Command1_Click(); });
+  Command1 = Child(WC_BUTTONW, win::Wide(kCloseWord), kButton, 0, CommandId(1), FromTwips(180, 1020, 1095, 375),
+                   form, [this] { Command1_Click(); });
   Command2 = Child(WC_BUTTONW, win::Wide(kTimeSignalShowCaption), kButton, 0, CommandId(2),
                    FromTwips(1500, 1020, 1095, 375), form, [this] { Command2_Click(); });
   Label1 = Child(WC_STATICW, L"", SS_CENTER | SS_NOPREFIX, 0, LabelId(1), FromTwips(120, 120, 2535, 315),
                  AddFont(1425, true));
   // The chime text's font follows the animation.
-  Label2 = Child(WC_STATICW, L"", SS_CENTER | SS_NOPREFIX, 0, LabelId(2), FromTwips(120, 510, 2535, 435), kNoFont);
+  Label2 = Child(WC_STATICW, L"", SS_CENTER | SS_NOPREFIX, 0, LabelId(2), FromTwips(120, 510, 2535, 435),
+                 kNoFont);
   SetTimer(hwnd(), kTimer1, kTimer1Ms, nullptr);
   SetTimer(hwnd(), kTimer2, static_cast<UINT>(animation_.intervalMs), nullptr);
 }
@@ -70,8 +73,8 @@ void FormJihou::Layout() {
 }
 
 void FormJihou::SetChimeFont() {
-  win::UniqueFont font = win::CreateDesignFont(win::kGothicFace, animation_.fontHundredths, animation_.bold, false,
-                                               win::kShiftJisCharset, dpi_);
+  win::UniqueFont font = win::CreateDesignFont(win::kGothicFace, animation_.fontHundredths, animation_.bold,
+                                               false, win::kShiftJisCharset, dpi_);
   SendMessageW(Label2, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), TRUE);
   chimeFont_ = std::move(font);  // the old font goes once the label has let go of it
 }
@@ -86,7 +89,8 @@ void FormJihou::Timer1_Timer() { Unload(); }
 void FormJihou::Timer2_Timer() {
   const int interval = animation_.intervalMs;
   const ChimeStep step = animation_.Step();
-  if (animation_.intervalMs != interval) SetTimer(hwnd(), kTimer2, static_cast<UINT>(animation_.intervalMs), nullptr);
+  if (animation_.intervalMs != interval)
+    SetTimer(hwnd(), kTimer2, static_cast<UINT>(animation_.intervalMs), nullptr);
   if (step.showText) win::SetText(Label2, win::Wide(kChimeText));
   if (step.resize) SetChimeFont();
   if (step.finish) FinishGrowth();
