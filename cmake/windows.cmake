@@ -76,8 +76,7 @@ target_compile_options(window_bench PRIVATE ${WIN_COMMON_FLAGS})
 target_link_options(window_bench PRIVATE -static -municode)
 target_link_libraries(window_bench PRIVATE mekuri_win)
 
-# Crash safety under Wine: the worker that tests/crash/crash_under_wine.sh
-# kills at random moments; it loads QzlCmn.dll as the program does.
+# The worker that tests/crash/crash_under_wine.sh kills; it loads QzlCmn.dll as the program does.
 add_executable(crash_worker ${CMAKE_SOURCE_DIR}/tests/crash/crash_worker.cpp)
 target_compile_options(crash_worker PRIVATE ${WIN_COMMON_FLAGS})
 target_link_options(crash_worker PRIVATE -static -municode)

@@ -1,11 +1,15 @@
-// Starts the crash worker on one folder, kills it with SIGKILL at a random
-// moment, checks the memo file, and starts it again, so that every kill lands
-// on what the kills before left. After each kill the file must read whole,
-// every memo and the common list must hold what the last finished write or
-// the cut-off one stored, none of the older memos may be gone, and a
-// temporary file may stay only until the next worker's first write.
-//   crash_driver [--kills N] [--wine] -- <worker command>
-// The worker gets the folder (under --wine a Windows path) and the run number.
+// Crash safety of the memo file, against crash worker processes:
+//   crash_driver [--kills N | --race] [--wine] -- <worker command>
+// --kills: kills the worker at random moments and checks the file after every kill;
+// --race: two writers at once, then writes cut off in place.
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -25,7 +29,8 @@
 #include "commonlist/common_store.h"
 #include "crash_values.h"
 #include "platform/profile.h"
-#include "worker_process.h"
+
+extern char** environ;
 
 namespace mekuri::crash {
 namespace {
@@ -35,6 +40,82 @@ using Error = std::runtime_error;
 using Memo = std::optional<std::u16string>;  // nullopt: no memo under the key
 using List = std::vector<std::u16string>;
 
+class Process {
+ public:
+  explicit Process(const std::vector<std::string>& command) {
+    int pipes[2];
+    if (pipe2(pipes, O_CLOEXEC) != 0) throw Error("no pipe");
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_adddup2(&actions, pipes[1], 1);
+    std::vector<char*> argv;
+    for (const std::string& arg : command) argv.push_back(const_cast<char*>(arg.c_str()));
+    argv.push_back(nullptr);
+    const int spawned = posix_spawnp(&pid_, argv[0], &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    close(pipes[1]);
+    out_ = pipes[0];
+    if (spawned != 0) close(out_), throw Error("cannot start " + command[0]);
+  }
+  Process(const Process&) = delete;
+  ~Process() {
+    if (!ended_) kill(pid_, SIGKILL), Wait();
+    close(out_);
+  }
+  // Appends what comes within `ms`: > 0 read, 0 nothing came, < 0 closed. Wine's own
+  // processes may hold the pipe after the worker is gone, so never wait for the close alone.
+  int Read(int ms, std::string& said) {
+    pollfd fd{out_, POLLIN, 0};
+    if (poll(&fd, 1, ms) <= 0) return 0;
+    char buffer[4096];
+    const ssize_t n = read(out_, buffer, sizeof buffer);
+    if (n > 0) said.append(buffer, static_cast<size_t>(n));
+    return n > 0 ? static_cast<int>(n) : -1;
+  }
+  int Wait() {
+    if (!std::exchange(ended_, true)) waitpid(pid_, &status_, 0);
+    return status_;
+  }
+  // Runs it to its end, which must be exit code 0; what it said.
+  std::string Finish(const std::string& what) {
+    std::string said;
+    while (!ended_ && waitpid(pid_, &status_, WNOHANG) != pid_) {
+      if (Read(50, said) < 0) Wait();
+    }
+    ended_ = true;
+    while (Read(0, said) > 0) {
+    }
+    if (!WIFEXITED(status_) || WEXITSTATUS(status_) != 0)
+      throw Error(what + " failed: " + std::to_string(status_));
+    return said;
+  }
+
+  pid_t pid_ = 0;
+  int out_ = -1, status_ = 0;
+  bool ended_ = false;
+};
+
+struct Setup {
+  std::vector<std::string> command;
+  fs::path folder, file;
+  bool wine = false;
+  // The worker's command line; under Wine the folder is a Windows path.
+  std::vector<std::string> Worker(const std::vector<std::string>& args) const {
+    std::string path = folder.string();
+    if (wine) std::replace(path.begin(), path.end(), '/', '\\'), path = "Z:" + path;
+    std::vector<std::string> full = command;
+    full.push_back(path);
+    full.insert(full.end(), args.begin(), args.end());
+    return full;
+  }
+};
+
+std::string Bytes(const fs::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), {}};
+}
+
 // One write of the worker, as its "begin" and "done" lines name it.
 struct Op {
   std::string line;
@@ -43,262 +124,266 @@ struct Op {
   List common;
 };
 
-Op ParseOp(const std::string& line, unsigned run) {
-  Op op{line, {}, {}, {}};
-  std::istringstream in(line);
-  std::string kind, key, how;
-  unsigned write = 0;
-  int count = 0;
-  if (in >> kind && kind == "memo" && in >> key >> write >> how) {
-    op.key = key;
-    if (how == "save") op.memo = MemoText(key, run, write);
-  } else if (kind == "common" && in >> write >> count) {
-    for (int i = 0; i < count; ++i) op.common.push_back(CommonItem(run, write, i));
-  } else {
-    throw Error("the worker said \"" + line + "\"");
-  }
-  return op;
-}
-
-std::string Show(const Memo& memo) { return memo ? "\"" + ToUtf8(*memo) + "\"" : "(none)"; }
-
-// A worker that ended by itself before its first line, which it says before
-// it touches the folder: nothing of the program ran yet.
-struct NotStarted : Error {
+struct NotStarted : Error {  // ended before its first line: none of the program ran
   using Error::Error;
 };
 
-// Runs the worker until the kill; returns everything it said and its pid.
-std::pair<std::string, unsigned long> RunAndKill(const std::vector<std::string>& command, double delayMs) {
-  WorkerProcess worker(command, true);
-  // The delay counts from the worker's "ready", so that a slow start (Wine,
-  // the cipher library) does not eat it.
+// Runs the worker until `delayMs` after its "ready" (Wine starts slowly) and kills it.
+std::string RunAndKill(const std::vector<std::string>& command, double delayMs) {
+  Process worker(command);
   std::string said;
   using Clock = std::chrono::steady_clock;
   auto deadline = Clock::now() + std::chrono::seconds(30);
   for (bool started = false;;) {
     const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
     const int got = left > 0 ? worker.Read(static_cast<int>(left), said) : 0;
-    if (got < 0 || (got == 0 && started)) break;  // it ended by itself (found below), or the kill is due
+    if (got < 0 || (got == 0 && started)) break;
     if (got == 0) throw Error("the worker did not start: " + said);
     if (!started && said.find("\nready") != std::string::npos) {
       started = true;
       deadline = Clock::now() + std::chrono::microseconds(static_cast<long>(delayMs * 1000));
     }
   }
-  worker.Kill();
+  kill(worker.pid_, SIGKILL);
   const int status = worker.Wait();
-  while (worker.Read(0, said) > 0) {  // what it wrote before it died
+  while (worker.Read(0, said) > 0) {
   }
   if (!WIFSIGNALED(status) || WTERMSIG(status) != SIGKILL) {
-    const std::string what = "the worker ended by itself (wait status " + std::to_string(status) + ") having said \"" +
-                             said.substr(said.size() > 300 ? said.size() - 300 : 0) + "\"";
+    const std::string what = "the worker ended by itself: " + said.substr(0, 300);
     if (said.empty()) throw NotStarted(what);
     throw Error(what);
   }
-  unsigned long pid = 0;
-  if (std::sscanf(said.c_str(), "pid %lu", &pid) != 1) throw Error("the worker gave no pid");
-  return {said, pid};
+  return said;
 }
 
 class Crasher {
  public:
-  explicit Crasher(fs::path folder) : folder_(std::move(folder)), file_(folder_ / kMemoFileName) {
-    // Older memos around the worker's keys; a rewrite of this many takes long
-    // enough that kills land in the middle of it.
-    for (int i = 0; i < kSeedMemos; ++i) older_.emplace_back(SeedKey(i), *EncipherText(kNativeCipher, SeedText(i)));
-    if (!profile::WriteKeys(kMemoSection, older_, {}, file_)) throw Error("cannot write the older memos");
+  explicit Crasher(const Setup& setup) : s_(setup) {
+    // Enough older memos that kills land in the middle of a rewrite.
+    for (int i = 0; i < kSeedMemos; ++i)
+      older_.emplace_back(SeedKey(i), *EncipherText(kNativeCipher, SeedText(i)));
+    if (!profile::WriteKeys(kMemoSection, older_, {}, s_.file)) throw Error("cannot write the older memos");
   }
 
-  // One start of the worker, killed after delayMs.
-  void Run(const std::vector<std::string>& command, unsigned run, double delayMs, bool wine) {
-    std::pair<std::string, unsigned long> said;
-    // Under Wine a start now and then ends before the worker's first line,
-    // with exit code 1 and nothing said (once in 600 starts beside other
-    // builds). The program never ran, so that is no kill: the folder must be
-    // untouched and the worker starts again. Twice in a row is a fault, and
-    // natively every start must run.
-    for (int attempt = 1; said.first.empty(); ++attempt) {
+  void Run(unsigned run, double delayMs) {
+    std::string said;
+    // Under Wine a start now and then ends before the worker's first line; that start
+    // never ran, so the folder must be untouched and it goes again, but only once.
+    for (int attempt = 1; said.empty(); ++attempt) {
       try {
-        said = RunAndKill(command, delayMs);
-      } catch (const NotStarted& e) {
-        if (!wine || attempt == 2) throw;
+        said = RunAndKill(s_.Worker({std::to_string(run)}), delayMs);
+      } catch (const NotStarted&) {
+        if (!s_.wine || attempt == 2) throw;
         Check(std::nullopt, 0, false);
         ++failedStarts;
-        std::printf("crash: %s; the folder is untouched, started again\n", e.what());
       }
     }
-    std::istringstream lines(said.first);
+    std::istringstream lines(said);
     std::optional<Op> cut;
     bool wrote = false;
+    unsigned long pid = 0;
     for (std::string line; std::getline(lines, line);) {
       if (!line.empty() && line.back() == '\r') line.pop_back();
-      if (line.rfind("begin ", 0) == 0) {
-        cut = ParseOp(line.substr(6), run);
-      } else if (line.rfind("done ", 0) == 0) {
-        if (!cut || cut->line != line.substr(5)) throw Error("\"" + line + "\" out of turn");
-        // Only a write that changed something rewrote the file, and with it
-        // cleared the temporary files.
+      std::istringstream in(line);
+      std::string what, kind, key, how;
+      unsigned write = 0;
+      int count = 0;
+      in >> what >> kind;
+      if (what == "begin" && kind == "memo" && in >> key >> write >> how) {
+        cut = Op{line.substr(6), key, how == "save" ? Memo(MemoText(key, run, write)) : std::nullopt, {}};
+      } else if (what == "begin" && kind == "common" && in >> write >> count) {
+        cut = Op{line.substr(6), {}, {}, {}};
+        for (int i = 0; i < count; ++i) cut->common.push_back(CommonItem(run, write, i));
+      } else if (what == "done" && cut && cut->line == line.substr(5)) {
+        // Only a write that changed something rewrote the file and cleared the temporary files.
         wrote = (cut->key ? std::exchange(memos_[*cut->key], cut->memo) != cut->memo
-                          : std::exchange(common_, cut->common) != cut->common) || wrote;
+                          : std::exchange(common_, cut->common) != cut->common) ||
+                wrote;
         cut.reset();
-        ++writes;
-      } else if (line.rfind("pid ", 0) != 0 && line != "ready") {
+      } else if (what != "ready" && !(what == "pid" && (pid = std::stoul(kind)))) {
         throw Error("the worker said \"" + line + "\"");
       }
     }
-    Check(cut, said.second, wrote);
+    Check(cut, pid, wrote);
   }
 
-  int midWrite = 0, keptOld = 0, tookNew = 0, nothingToChange = 0, temps = 0, failedStarts = 0;
-  long writes = 0;
+  int midWrite = 0, temps = 0, failedStarts = 0;
 
  private:
-  // Checks the folder against what the finished writes stored and the cut-off
-  // one, then takes what the file holds as stored. Throws what is wrong.
-  void Check(const std::optional<Op>& cut, unsigned long workerPid, bool wrote) {
-    if (wrote) mayHaveTemps_.clear();  // the first write removes what dead writers left
-    if (cut) mayHaveTemps_.insert(workerPid);
-    CheckTemps(workerPid);
+  // The file must hold what the finished writes stored, or the cut-off one's value.
+  void Check(const std::optional<Op>& cut, unsigned long pid, bool wrote) {
+    if (wrote) mayHaveTemps_.clear();
+    if (cut) mayHaveTemps_.insert(pid), ++midWrite;
+    CheckTemps(pid);
     const std::map<std::string, std::string> keys = ReadWhole();
-    int seeds = 0, workers = 0, commons = 0;
-    for (int i = 0; i < kSeedMemos; ++i) seeds += keys.count(SeedKey(i));
-    for (int i = 0; i < kWorkerKeys; ++i) workers += keys.count(WorkerKey(i));
-    for (int i = 0; i < kCommonKeys; ++i) commons += keys.count(CommonKey(i));
-    if (seeds != kSeedMemos) throw Error(std::to_string(kSeedMemos - seeds) + " older memos lost");
-    if (seeds + workers + commons != static_cast<int>(keys.size())) throw Error("an unknown key");
+    size_t workers = 0, commons = 0;
     for (const auto& [key, value] : older_) {
-      if (keys.at(key) != value || profile::Read(kMemoSection, key, "", 256, file_).text != value) {
-        throw Error("the older memo " + key + " changed");
+      if (!keys.count(key) || keys.at(key) != value ||
+          profile::Read(kMemoSection, key, "", 256, s_.file).text != value) {
+        throw Error("the older memo " + key + " is lost or changed");
       }
     }
-    bool changed = false, landed = false;
     for (int i = 0; i < kWorkerKeys; ++i) {
       const std::string key = WorkerKey(i);
-      const Memo before = memos_[key];
-      const Memo now = keys.count(key) ? Memo(ReadMemoText(file_, kNativeCipher, key)) : std::nullopt;
+      workers += keys.count(key);
+      const Memo now = keys.count(key) ? Memo(ReadMemoText(s_.file, kNativeCipher, key)) : std::nullopt;
       if (now && now->empty()) throw Error("the memo " + key + " does not decipher");
-      const bool isCut = cut && cut->key == key;
-      if (isCut && cut->memo != before) changed = true, landed = now == cut->memo;
-      if (now != before && !(isCut && now == cut->memo)) {
-        throw Error("the memo " + key + " holds " + Show(now) + ", not " + Show(before) +
-                    (isCut ? " or " + Show(cut->memo) : ""));
+      if (now != memos_[key] && !(cut && cut->key == key && now == cut->memo)) {
+        throw Error("the memo " + key + " holds neither the old nor the new value");
       }
       memos_[key] = now;
     }
-    const List common = LoadCommonList(file_, kNativeCipher).items;
-    if (commons != static_cast<int>(common.size())) throw Error("the common list has gaps");
-    const bool isCut = cut && !cut->key;
-    if (isCut && cut->common != common_) changed = true, landed = common == cut->common;
-    if (common != common_ && !(isCut && common == cut->common)) {
-      throw Error("the common list holds " + std::to_string(common.size()) + " items, not the last ones written" +
-                  (isCut ? " or the cut-off ones" : ""));
+    const List common = LoadCommonList(s_.file, kNativeCipher).items;
+    for (int i = 0; i < kCommonKeys; ++i) commons += keys.count(CommonKey(i));
+    if (commons != common.size()) throw Error("the common list has gaps");
+    if (kSeedMemos + workers + commons != keys.size()) throw Error("an unknown key");
+    if (common != common_ && !(cut && !cut->key && common == cut->common)) {
+      throw Error("the common list holds neither the old nor the new items");
     }
     common_ = common;
-    if (cut) ++midWrite, ++(!changed ? nothingToChange : landed ? tookNew : keptOld);
   }
 
-  // Beside the memo file, at most one temporary file of each writer killed
-  // since the last rewrite.
-  void CheckTemps(unsigned long workerPid) {
-    // A killed writer's lock file goes once the system has closed its handles.
-    const fs::path lock = file_.string() + ".lock";
+  // Beside the file, at most one temporary file of each writer killed since the last rewrite.
+  void CheckTemps(unsigned long pid) {
+    const fs::path lock = s_.file.string() + ".lock";  // goes once the system closed the killed writer's handles
     for (int wait = 0; wait < 500 && fs::exists(lock); ++wait) usleep(10'000);
-    const std::string tempPrefix = std::string(kMemoFileName) + ".";
     std::map<unsigned long, int> perPid;
-    for (const fs::directory_entry& entry : fs::directory_iterator(folder_)) {
+    for (const fs::directory_entry& entry : fs::directory_iterator(s_.folder)) {
       const std::string name = entry.path().filename().string();
       if (name == kMemoFileName) continue;
-      unsigned long pid = 0, serial = 0;
+      unsigned long owner = 0, serial = 0;
       char tail[8] = {};
-      if (name.rfind(tempPrefix, 0) != 0 ||
-          std::sscanf(name.c_str() + tempPrefix.size(), "%lu-%lu.%3s", &pid, &serial, tail) != 3 ||
-          std::string(tail) != "tmp") {
-        throw Error("a stray file " + name);
+      if (std::sscanf(name.c_str(), "Mekurinote_crash.dat.%lu-%lu.%3s", &owner, &serial, tail) != 3 ||
+          std::string(tail) != "tmp" || !mayHaveTemps_.count(owner) || ++perPid[owner] > 1) {
+        throw Error("a file left behind: " + name);
       }
-      if (!mayHaveTemps_.count(pid) || ++perPid[pid] > 1) throw Error("a temporary file left behind: " + name);
-      temps += pid == workerPid;
+      temps += owner == pid;
     }
   }
 
-  // The file as bytes: the section, then whole "key=value" lines, each key
-  // once, and the engine lists the same keys.
+  // The file as bytes: the section, then whole "key=value" lines, each key once, as the engine lists them.
   std::map<std::string, std::string> ReadWhole() const {
-    std::ifstream in(file_, std::ios::binary);
-    if (!in) throw Error("the memo file is gone");
-    const std::string bytes{std::istreambuf_iterator<char>(in), {}};
+    const std::string bytes = Bytes(s_.file);
     const std::string header = std::string("[") + kMemoSection + "]\r\n";
-    if (bytes.rfind(header, 0) != 0) throw Error("the memo file does not start with its section");
+    if (bytes.rfind(header, 0) != 0) throw Error("the memo file is gone or lost its section");
     std::map<std::string, std::string> keys;
+    std::set<std::string> listed;
     for (size_t at = header.size(), end; at < bytes.size(); at = end + 2) {
       end = bytes.find("\r\n", at);
       const std::string line = bytes.substr(at, end == std::string::npos ? std::string::npos : end - at);
       const size_t eq = line.find('=');
-      if (end == std::string::npos || eq == 0 || eq == std::string::npos || eq + 1 == line.size()) {
-        throw Error("a torn line at byte " + std::to_string(at) + ": " + line.substr(0, 60));
+      if (end == std::string::npos || eq == 0 || eq == std::string::npos || eq + 1 == line.size() ||
+          !keys.emplace(line.substr(0, eq), line.substr(eq + 1)).second) {
+        throw Error("a torn or repeated line at byte " + std::to_string(at));
       }
-      if (!keys.emplace(line.substr(0, eq), line.substr(eq + 1)).second) throw Error("a key twice: " + line);
     }
     profile::ClearCache();
-    std::string listed(bytes.size() + 2, '\0');
-    listed.resize(profile::GetString(kMemoSection, nullptr, "", listed.data(), static_cast<uint32_t>(listed.size()),
-                                     file_));
-    std::set<std::string> engineKeys, fileKeys;
-    for (size_t at = 0; at < listed.size(); at += engineKeys.insert(listed.c_str() + at).first->size() + 1) {
+    std::string engine(bytes.size() + 2, '\0');
+    engine.resize(profile::GetString(kMemoSection, nullptr, "", engine.data(),
+                                     static_cast<uint32_t>(engine.size()), s_.file));
+    for (size_t at = 0; at < engine.size(); at += listed.insert(engine.c_str() + at).first->size() + 1) {
     }
-    for (const auto& line : keys) fileKeys.insert(line.first);
-    if (engineKeys != fileKeys) throw Error("the engine reads other keys than the file holds");
+    if (!std::equal(listed.begin(), listed.end(), keys.begin(), keys.end(),
+                    [](const std::string& a, const auto& b) { return a == b.first; })) {
+      throw Error("the engine reads other keys than the file holds");
+    }
     return keys;
   }
 
-  fs::path folder_, file_;
+  const Setup& s_;
   std::vector<std::pair<std::string, std::string>> older_;
   std::map<std::string, Memo> memos_;  // what the finished writes stored
   List common_;
   std::set<unsigned long> mayHaveTemps_;
 };
 
+void Put(const fs::path& file, const std::string& bytes) { std::ofstream(file, std::ios::binary) << bytes; }
+
+// What the engine makes of one write ("-" deletes) on these bytes.
+std::string Written(const fs::path& scratch, const std::string& bytes, const std::string& key,
+                    const std::string& value) {
+  Put(scratch, bytes);
+  profile::ClearCache();
+  if (!profile::WriteString(kMemoSection, key.c_str(), value == "-" ? nullptr : value.c_str(), scratch)) {
+    throw Error("the driver's own write failed");
+  }
+  return Bytes(scratch);
+}
+
+void Race(const Setup& s) {
+  std::string old = std::string("[") + kMemoSection + "]\r\n";
+  for (int i = 0; i < 300; ++i) old += SeedKey(i) + "=older" + std::to_string(i) + "\r\n";
+  Put(s.file, old);
+  Process a(s.Worker({"keys", "a", "500"})), b(s.Worker({"keys", "b", "500"}));
+  a.Finish("writer a"), b.Finish("writer b");
+  profile::ClearCache();
+  for (int i = 0; i < 1300; ++i) {
+    const std::string key = i < 1000 ? (i < 500 ? "a" : "b") + std::to_string(i % 500) : SeedKey(i - 1000);
+    const std::string want = i < 1000 ? "v" + key : "older" + std::to_string(i - 1000);
+    if (profile::Read(kMemoSection, key, "", 64, s.file).text != want) throw Error("two writers lost " + key);
+  }
+  // A write in place into a held file, growing or shrinking it, cut off after some bytes.
+  const fs::path scratch = s.folder / "scratch" / kMemoFileName;
+  fs::remove_all(s.folder);
+  fs::create_directories(scratch.parent_path());
+  const std::string big(1000, 'o');
+  old.insert(old.find('\n') + 1, "big=" + big + "\r\n");
+  for (const std::string value : {std::string(2000, 'n'), std::string("-")}) {
+    const std::string fresh = Written(scratch, old, "big", value);
+    for (const size_t cut : {size_t{0}, size_t{1}, size_t{40}, fresh.size() / 2, fresh.size()}) {
+      for (const bool write : {true, false}) {
+        const std::string what = "cut after " + std::to_string(cut) + " of " + std::to_string(fresh.size()) +
+                                 ", " + (write ? "write" : "read") + ": ";
+        Put(s.file, old);
+        Process(s.Worker({"cut", std::to_string(cut), "big", value})).Finish(what + "the cut");
+        if (!fs::exists(s.file.string() + ".restore")) throw Error(what + "no copy kept beside the file");
+        const std::string seen = Process(s.Worker(write ? std::vector<std::string>{"write", SeedKey(7), "after"}
+                                                        : std::vector<std::string>{"read", "big"}))
+                                     .Finish(what + "the next process");
+        const std::string now = Bytes(s.file);
+        const bool tookNew = now == (write ? Written(scratch, fresh, SeedKey(7), "after") : fresh);
+        if (!tookNew && now != (write ? Written(scratch, old, SeedKey(7), "after") : old)) {
+          throw Error(what + "the file is neither the old nor the new one");
+        }
+        const std::string want = tookNew ? (value == "-" ? "(none)" : value) : big;
+        if (!write && seen != want + "\n" && seen != want + "\r\n")
+          throw Error(what + "the reader saw another value");
+        for (const auto& entry : fs::directory_iterator(s.folder)) {
+          if (entry.path() != s.file && entry.path() != scratch.parent_path())
+            throw Error(what + "a file stays beside");
+        }
+      }
+    }
+  }
+}
+
 int Main(int argc, char** argv) {
-  int kills = 300;
-  bool wine = false;
-  std::vector<std::string> command;
+  Setup s;
+  int kills = 0;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
+    if (arg == "--") s.command.assign(argv + i + 1, argv + argc), i = argc;
+    if (arg == "--wine") s.wine = true;
     if (arg == "--kills" && i + 1 < argc) kills = std::atoi(argv[++i]);
-    else if (arg == "--wine") wine = true;
-    else if (arg == "--") command.assign(argv + i + 1, argv + argc), i = argc;
   }
   std::string dir = (fs::temp_directory_path() / "mekuri-crash.XXXXXX").string();
-  if (command.empty() || !mkdtemp(dir.data())) {
-    std::fprintf(stderr, "usage: crash_driver [--kills N] [--wine] -- <worker command>\n");
+  if (s.command.empty() || !mkdtemp(dir.data())) {
+    std::fprintf(stderr, "usage: crash_driver [--kills N | --race] [--wine] -- <worker command>\n");
     return 2;
   }
-  command.push_back(WorkerPath(dir, wine));
-  std::printf("crash: %d kills, folder %s\n", kills, dir.c_str());
-  std::fflush(stdout);
-  std::mt19937 random(std::random_device{}());
-  const auto start = std::chrono::steady_clock::now();
+  s.folder = dir, s.file = s.folder / kMemoFileName;
   int kill = 0;
-  double delayMs = 0;
   try {
-    Crasher crasher(dir);
-    for (; kill < kills; ++kill) {
-      // From 2 ms to 300 ms, as many short waits as long ones.
-      delayMs = 2 * std::exp(std::uniform_real_distribution<double>(0, std::log(150.0))(random));
-      std::vector<std::string> full = command;
-      full.push_back(std::to_string(kill + 1));
-      crasher.Run(full, kill + 1, delayMs, wine);
+    if (kills == 0) return Race(s), fs::remove_all(dir), 0;
+    Crasher crasher(s);
+    std::mt19937 random(std::random_device{}());
+    for (; kill < kills; ++kill) {  // 2 to 300 ms, as many short waits as long ones
+      crasher.Run(kill + 1, 2 * std::exp(std::uniform_real_distribution<double>(0, std::log(150.0))(random)));
     }
-    const Crasher& c = crasher;
-    std::printf(
-        "crash: %d kills in %.1f s, %d mid-write (a begin without a done): %d kept the old value, %d took the "
-        "new one, %d had nothing to change; %ld writes finished; %d temporary files left by a kill, each gone "
-        "after the next start's first write; %d starts ended before the worker ran and were repeated\n",
-        kills, std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(), c.midWrite,
-        c.keptOld, c.tookNew, c.nothingToChange, c.writes, c.temps, c.failedStarts);
+    std::printf("%d kills, %d mid-write, %d temporary files cleared, %d starts repeated\n", kills,
+                crasher.midWrite, crasher.temps, crasher.failedStarts);
   } catch (const std::exception& e) {
-    std::printf("FAIL after kill %d of %d (delay %.0f ms): %s\nthe folder stays: %s\n", kill + 1, kills, delayMs,
-                e.what(), dir.c_str());
+    std::printf("FAIL at kill %d: %s\nthe folder stays: %s\n", kill + 1, e.what(), dir.c_str());
     return 1;
   }
   fs::remove_all(dir);

@@ -1,7 +1,5 @@
 #pragma once
-// What the crash worker writes, so that the driver can tell every stored value
-// by its key and the write that made it. Each memo and each list item names
-// the run and the write it came from; no two writes store the same text.
+// What the crash worker writes: each value names its run and write, so no two writes store the same text.
 #include <string>
 
 #include "base/cp932.h"
@@ -17,8 +15,7 @@ inline constexpr const char* kMemoFileName = "Mekurinote_crash.dat";
 inline constexpr int kWorkerKeys = 50;
 inline constexpr int kSeedMemos = 3000;
 
-// The keys the worker writes, and the older memos the driver puts around
-// them, which no write may lose.
+// The keys the worker writes, and the older memos around them that no write may lose.
 inline std::string WorkerKey(int i) { return MemoKey(DateFromYmd(2030, 1, 1) + i); }
 inline std::string SeedKey(int i) { return MemoKey(DateFromYmd(2001, 1, 1) + i); }
 
@@ -33,7 +30,7 @@ inline std::u16string MemoText(const std::string& key, unsigned run, unsigned wr
 }
 
 #ifndef _WIN32
-// The cipher library's algorithm, linked in; on Windows the worker loads QzlCmn.dll.
+// On Windows the worker loads QzlCmn.dll instead.
 inline const CipherLibrary kNativeCipher{
     [](const char* in, int32_t length, char* out, int32_t* capacity) -> int32_t {
       return qzl::Encipher(in, length, qzl::Nonce{1, 2, 3}, out, *capacity);

@@ -1,14 +1,8 @@
-// Saves memos and writes the common list back, as fast as it can, until it is
-// killed: "pid <id>", "ready" once the cipher library is loaded, then "begin
-// <op>" and "done <op>" around each write, so that the driver knows which
-// writes finished and which one a kill cut off.    crash_worker <folder> <run>
-// Single steps for race_driver, exit code 0 when done as said:
-//   keys <folder> <prefix> <count>      writes <prefix>0.. one by one
-//   cut <folder> <bytes> <key> <value>  writes key=value ("-" deletes) in place, as
-//                                       the file is held open, stopping after <bytes>
-//   write <folder> <key> <value>        one write
-//   read <folder> <key>                 prints the value
-// On Windows the memos go through QzlCmn.dll beside the worker, as the program loads it.
+// Saves memos and the common list until it is killed, saying "pid <id>", "ready", then
+// "begin <op>" and "done <op>" around each write:   crash_worker <folder> <run>
+// Single steps, exit code 0 when done as said:  crash_worker <folder> keys <prefix> <count>
+//   | cut <bytes> <key> <value> (in place into a held file, stopping after <bytes>)
+//   | write <key> <value> | read <key>        ("-" deletes)
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -75,14 +69,10 @@ struct Holder {
 #endif
 
 int Run(const fs::path& folder, unsigned run) {
-  // First, so that a worker that ends before this line never ran any of
-  // the program's code, the cipher library's included.
+  // First, so that a worker that ends before this line ran none of the program's code.
   Say("pid " + std::to_string(ProcessId()));
   const CipherLibrary& cipher = Cipher();
-  if (!cipher) {
-    Say("fail no cipher library");
-    return 2;
-  }
+  if (!cipher) return Say("fail no cipher library"), 2;
   const fs::path file = folder / kMemoFileName;
   std::mt19937 random(run);
   Say("ready");
@@ -90,8 +80,7 @@ int Run(const fs::path& folder, unsigned run) {
     std::string op;
     SaveResult result;
     if (random() % 4 == 0) {
-      // Up to the full list, and often fewer than last time, so that stored
-      // items beyond the new end have to go in the same rewrite.
+      // Often fewer than last time, so that items beyond the new end go in the same rewrite.
       const int count = static_cast<int>(random() % 101);
       std::vector<std::u16string> items;
       for (int i = 0; i < count; ++i) items.push_back(CommonItem(run, write, i));
@@ -105,10 +94,7 @@ int Run(const fs::path& folder, unsigned run) {
       Say("begin " + op);
       result = SaveMemoText(file, cipher, key, erase ? u"" : MemoText(key, run, write));
     }
-    if (result != SaveResult::Saved) {
-      Say("fail " + op);
-      return 1;
-    }
+    if (result != SaveResult::Saved) return Say("fail " + op), 1;
     Say("done " + op);
   }
 }
@@ -132,7 +118,8 @@ int Step(const std::string& step, const fs::path& folder, const std::vector<std:
       if (!holder.emplace(file).ok()) return 2;
       profile::testing::SetInPlaceCut(std::atoll(args[0].c_str()));
     }
-    const bool wrote = profile::WriteString(kMemoSection, key.c_str(), value == "-" ? nullptr : value.c_str(), file);
+    const bool wrote = profile::WriteString(kMemoSection, key.c_str(), value == "-" ? nullptr : value.c_str(),
+                                            file);
     return wrote != cut ? 0 : 1;  // the cut write is one that did not finish
   }
   if (step == "read" && args.size() == 1) {
@@ -144,8 +131,7 @@ int Step(const std::string& step, const fs::path& folder, const std::vector<std:
 
 int Main(const std::vector<std::string>& args) {
   if (args.size() == 2) return Run(args[0], static_cast<unsigned>(std::strtoul(args[1].c_str(), nullptr, 10)));
-  if (args.size() < 3) return 2;
-  return Step(args[0], args[1], {args.begin() + 2, args.end()});
+  return args.size() < 3 ? 2 : Step(args[1], args[0], {args.begin() + 2, args.end()});
 }
 
 }  // namespace
