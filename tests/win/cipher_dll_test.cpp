@@ -21,13 +21,14 @@ TEST_F(CipherDll, RoundTripsTheLongestMemoAndLoadsOnlyByFullPathAfterThePathStep
 
   const std::filesystem::path current = folder_ / L"current", before = std::filesystem::current_path();
   std::filesystem::create_directories(current);
-  for (const auto& at : {current, folder_}) CopyFileW((folder_ / L"QzlCmn.dll").c_str(), (at / L"mekuri-probe.dll").c_str(), 0);
+  for (const auto& at : {current, folder_}) std::filesystem::copy_file(folder_ / L"QzlCmn.dll", at / L"mekuri-probe.dll");
   std::wstring path(GetEnvironmentVariableW(L"PATH", nullptr, 0), L'\0');
   path.resize(GetEnvironmentVariableW(L"PATH", path.data(), static_cast<DWORD>(path.size())));
   std::filesystem::current_path(current);
   Module1::PrependParentToPath();
-  const HMODULE loaded[] = {LoadLibraryW(L"mekuri-probe.dll"), LoadLibraryW(L"version.dll"),
-                            LoadLibraryExW((current / L"mekuri-probe.dll").c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH)};
+  const HMODULE loaded[] = {
+      LoadLibraryW(L"mekuri-probe.dll"), LoadLibraryW(L"version.dll"),
+      LoadLibraryExW((current / L"mekuri-probe.dll").c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH)};
   std::filesystem::current_path(before);
   SetEnvironmentVariableW(L"PATH", path.c_str());
   EXPECT_EQ(loaded[0], nullptr) << "found outside the system folder";

@@ -7,7 +7,6 @@
 #include <filesystem>
 #include <functional>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "platform/control_ids.h"

@@ -1,4 +1,4 @@
-// Keys and focus as the windows receive them: month box keys, Tab order, Alt letters, Ctrl+A/S and Esc in a memo.
+// Keys and focus as the windows receive them: the month boxes' keys, Ctrl+A/S and Esc in a memo.
 #include "form_fixture.h"
 
 namespace mekuri::testing {
@@ -40,36 +40,13 @@ TEST_F(Keys, MonthBoxKeysStepApplyAndDropUnappliedTyping) {
   EXPECT_TRUE(boxes_.empty());
 }
 
-TEST_F(Keys, TabOrderAltLettersAndEscInTheCommonList) {
-  Form1& main = LoadForm();
-  EXPECT_EQ(GetNextDlgTabItem(main.hwnd(), nullptr, FALSE), main.Text1) << "the year box first";
-  EXPECT_EQ(GetNextDlgTabItem(main.hwnd(), main.Text1, FALSE), main.Text2);
-  Form3& common = OpenCommon();
-  std::vector<int> order;  // modify and delete are disabled on an empty list
-  for (HWND at = common.List1; at && order.size() < 5; at = GetNextDlgTabItem(common.hwnd(), at, FALSE)) {
-    order.push_back(GetDlgCtrlID(at));
-  }
-  EXPECT_EQ(order, (std::vector<int>{ListId(1), TextId(1), CommandId(1), CommandId(4), ListId(1)}));
-  EXPECT_EQ(GetFocus(), common.List1);
-  SetForegroundWindow(common.hwnd());
-  SetFocus(common.Text1);
-  SetWindowTextW(common.Text1, L"mnemonic");
-  SendKeys(With(VK_MENU, 'A'));
-  ASSERT_EQ(common.ListCount(), 1) << "Alt+A adds";
-  SendKeys(With(VK_MENU, 'D'));
-  EXPECT_EQ(common.ListCount(), 0) << "Alt+D deletes the selected item";
-  SendKeys({{VK_ESCAPE, false}, {VK_ESCAPE, true}});
-  EXPECT_EQ(Form3::Current(), nullptr) << "Esc presses the close button";
-}
-
 TEST_F(Keys, MemoSelectsAllSavesWithCtrlSAndEscClosesOnlyWhenSaved) {
   LoadForm(2004, 9, 10);
   const Date day = DateFromYmd(2004, 9, 15);
   Form2* memo = OpenMemo(day);
   ASSERT_NE(memo, nullptr);
   auto stored = [&] { return profile::Read(kMemoSection, MemoKey(day), "", 256, Module1::strDatFile).text; };
-  SetForegroundWindow(memo->hwnd());
-  SetFocus(memo->Text1);
+  SetForegroundWindow(memo->hwnd()), SetFocus(memo->Text1);
   SendKeys({{'M', false}, {'M', true}, {'O', false}, {'O', true}});
   ASSERT_EQ(Text(memo->Text1), L"mo");
   SendKeys({{VK_ESCAPE, false}, {VK_ESCAPE, true}});

@@ -28,8 +28,7 @@ using Windows = MainFormTest;
 TEST_F(Windows, AFailingHandlerStopsItsActionAndTellsTheUserEachTime) {
   FailingWindow failing;
   ASSERT_TRUE(failing.Create());
-  EXPECT_EQ(SendMessageW(failing.hwnd(), WM_APP, 0, 0), 0);
-  EXPECT_EQ(SendMessageW(failing.hwnd(), WM_APP, 0, 0), 0);
+  for (int i = 0; i < 2; ++i) EXPECT_EQ(SendMessageW(failing.hwnd(), WM_APP, 0, 0), 0);
   ASSERT_EQ(boxes_.size(), 2u);
   EXPECT_EQ(boxes_[1].text, win::Wide(kStoppedActionPrompt));
 }
@@ -66,32 +65,29 @@ TEST_F(Windows, AnUnreadableMemoOpensReadOnlyAndGoesOnlyByAConfirmedDelete) {
   EXPECT_EQ(boxes_[1].text.rfind(L"2004/09/15 のメモ", 0), 0u) << boxes_[1].text;
   EXPECT_EQ(boxes_[1].style & MB_TYPEMASK, static_cast<UINT>(MB_YESNO));
   EXPECT_EQ(stored(), "damaged") << "answered no";
-  answer = IDYES;
-  memo->Command3_Click();
+  answer = IDYES, memo->Command3_Click();
   EXPECT_EQ(stored(), "");
   EXPECT_TRUE(LoadedMemoWindows().empty());
 }
 
-// A close that cannot store the list keeps the window and its items; in a
-// close-all (as at exit) the user is told and the close goes on.
+// A close that cannot store the list keeps it and its items; a close-all (as at exit) tells the user and goes on.
 TEST_F(Windows, AListThatCannotBeStoredStaysOpenExceptInACloseAll) {
   const HWND main = LoadForm().hwnd();
   const CipherLibrary missing;
   win::SetCipherForTesting(&missing);
-  const std::pair<const char*, std::function<void(Form3&)>> closes[] = {
-      {"close button", [](Form3& f) { f.Command4_Click(); }},
-      {"Esc", [this](Form3& f) { PressKey(f.List1, VK_ESCAPE); }},
-      {"close box", [](Form3& f) { SendMessageW(f.hwnd(), WM_CLOSE, 0, 0); }},
-      {"close all", [main](Form3&) { SendMessageW(main, WM_COMMAND, kCmdCloseAll, 0); }},
-      {"close all but main", [main](Form3&) { SendMessageW(main, WM_COMMAND, kCmdCloseAllButMain, 0); }},
+  const struct { const char* name; std::function<void(Form3&)> close; bool bulk; } closes[] = {
+      {"close button", [](Form3& f) { f.Command4_Click(); }, false},
+      {"Esc", [this](Form3& f) { PressKey(f.List1, VK_ESCAPE); }, false},
+      {"close box", [](Form3& f) { SendMessageW(f.hwnd(), WM_CLOSE, 0, 0); }, false},
+      {"close all", [main](Form3&) { SendMessageW(main, WM_COMMAND, kCmdCloseAll, 0); }, true},
+      {"close all but main", [main](Form3&) { SendMessageW(main, WM_COMMAND, kCmdCloseAllButMain, 0); }, true},
   };
-  for (const auto& [name, close] : closes) {
+  for (const auto& [name, close, bulk] : closes) {
     boxes_.clear();
     Form3& f = OpenCommon(L"新しい");
     close(f);
     ASSERT_EQ(boxes_.size(), 1u) << name;
     EXPECT_EQ(boxes_[0].text, win::Wide(kCommonCipherFailedPrompt)) << name;
-    const bool bulk = std::string(name).rfind("close all", 0) == 0;
     ASSERT_EQ(Form3::Current() == &f, !bulk) << name;
     if (bulk) continue;
     EXPECT_EQ(f.ListCount(), 1) << name;
