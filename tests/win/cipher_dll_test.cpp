@@ -21,7 +21,8 @@ TEST_F(CipherDll, RoundTripsTheLongestMemoAndLoadsOnlyByFullPathAfterThePathStep
 
   const std::filesystem::path current = folder_ / L"current", before = std::filesystem::current_path();
   std::filesystem::create_directories(current);
-  for (const auto& at : {current, folder_}) std::filesystem::copy_file(folder_ / L"QzlCmn.dll", at / L"mekuri-probe.dll");
+  for (const auto& at : {current, folder_}) std::filesystem::copy_file(folder_ / L"QzlCmn.dll",
+                                                                         at / L"mekuri-probe.dll");
   std::wstring path(GetEnvironmentVariableW(L"PATH", nullptr, 0), L'\0');
   path.resize(GetEnvironmentVariableW(L"PATH", path.data(), static_cast<DWORD>(path.size())));
   std::filesystem::current_path(current);

@@ -31,11 +31,7 @@ void Command(HWND h, WPARAM id) { SendMessageW(h, WM_COMMAND, id, 0); }
 
 // Where a box opens and what opens it; once it is up the cause is undone.
 using Site = void (*)(Form1&, Form2&, Form3&);
-const struct {
-  const char* name;
-  Site open;
-  bool listStores;  // the command under the box stores the list's items
-} kSites[] = {
+const struct { const char* name; Site open; bool listStores; } kSites[] = {  // listStores: the command stores them
     {"memo save fails", [](Form1&, Form2& m, Form3&) { Missing(), Command(m.hwnd(), CommandId(1)); }, true},
     {"main window's message after a memo save",
      [](Form1& f, Form2& m, Form3&) { SetWindowTextW(f.Text1, L"abc"), Command(m.hwnd(), CommandId(1)); }, true},
@@ -84,7 +80,7 @@ TEST_P(ClosedUnderBox, LeavesNoFreedWindowAndNoLostItem) {
 
   ASSERT_FALSE(boxes_.empty()) << site.name;
   EXPECT_TRUE(outerStillClosing) << site.name;
-  const std::vector<win::Window*> left = command == kCmdExit ? std::vector<win::Window*>{} : std::vector<win::Window*>{&main};
+  const auto left = command == kCmdExit ? std::vector<win::Window*>{} : std::vector<win::Window*>{&main};
   EXPECT_EQ(win::Window::Loaded(), left) << site.name;
   if (site.listStores) {
     EXPECT_EQ(LoadCommonList(datFile, win::Cipher(Module1::strAppPath)).items, items) << site.name;

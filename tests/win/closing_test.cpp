@@ -29,13 +29,9 @@ TEST_F(Closing, EveryWayClosesOnceAndAsksOnlyWhatItShould) {
   };
   auto key = [](UINT vk) { return [vk](win::Window&) { PostKey(vk); }; };
   auto asNotice = [](win::Window& w) -> FormToday& { return static_cast<FormToday&>(w); };
-  const struct {
-    const char* name;
-    const wchar_t* form;
-    std::function<win::Window*()> open;
-    std::function<void(win::Window&)> close;
-    int leftOpen;  // windows of that form after the close
-    Asks asks;
+  const struct {  // leftOpen: windows of that form after the close
+    const char* name; const wchar_t* form; std::function<win::Window*()> open;
+    std::function<void(win::Window&)> close; int leftOpen; Asks asks;
   } ways[] = {
       {"notice: button", L"FormToday", notice,
        [&](win::Window& w) { SendMessageW(asNotice(w).Command1, BM_CLICK, 0, 0); }, 0, Asks::CommonList},

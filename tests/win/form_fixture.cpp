@@ -87,11 +87,7 @@ Form3& MainFormTest::OpenCommon(const wchar_t* added) {
   SendMessageW(form_->hwnd(), WM_COMMAND, kCmdCommonInfo, 0);
   win::PumpMessages();
   Form3& list = *Form3::Current();
-  if (added) {
-    list.fTextEntered = true;
-    SetWindowTextW(list.Text1, added);
-    list.Command1_Click();
-  }
+  if (added) list.fTextEntered = true, SetWindowTextW(list.Text1, added), list.Command1_Click();
   return list;
 }
 
