@@ -1,6 +1,5 @@
 // The tray's exit and close-all commands arriving under any of the program's message boxes: no window
 // is used after its deletion, a close-all inside another leaves the outer going, the list keeps its items.
-
 #include <cstdlib>
 #include <cstring>
 #include <iterator>
@@ -11,8 +10,7 @@
 #include "form_fixture.h"
 
 namespace {
-// While a case runs, freed memory is poisoned and never reused.
-bool quarantine = false;
+bool quarantine = false;  // while a case runs, freed memory is poisoned and never reused
 }  // namespace
 
 void operator delete(void* p) noexcept {
@@ -28,34 +26,22 @@ namespace mekuri::testing {
 namespace {
 
 const CipherLibrary kMissingCipher;
+void Missing() { win::SetCipherForTesting(&kMissingCipher); }
 void Command(HWND h, WPARAM id) { SendMessageW(h, WM_COMMAND, id, 0); }
 
 // Where a box opens and what opens it; once it is up the cause is undone.
-const struct {
-  const char* name;
-  std::function<void(Form1&, Form2&, Form3&)> open;
-  bool listStores;  // the command under the box stores the list's items
-} kSites[] = {
-    {"memo save fails",
-     [](Form1&, Form2& m, Form3&) { win::SetCipherForTesting(&kMissingCipher), Command(m.hwnd(), CommandId(1)); },
-     true},
+using Site = void (*)(Form1&, Form2&, Form3&);
+const struct { const char* name; Site open; bool listStores; } kSites[] = {  // listStores: the command stores them
+    {"memo save fails", [](Form1&, Form2& m, Form3&) { Missing(), Command(m.hwnd(), CommandId(1)); }, true},
     {"main window's message after a memo save",
      [](Form1& f, Form2& m, Form3&) { SetWindowTextW(f.Text1, L"abc"), Command(m.hwnd(), CommandId(1)); }, true},
     {"main window's message",
-     [](Form1& f, Form2&, Form3&) { SetWindowTextW(f.Text1, L"abc"), SendMessageW(f.Command1, BM_CLICK, 0, 0); },
-     true},
-    {"list close cannot store",
-     [](Form1&, Form2&, Form3& l) { win::SetCipherForTesting(&kMissingCipher), Command(l.hwnd(), CommandId(4)); },
-     false},
+     [](Form1& f, Form2&, Form3&) { SetWindowTextW(f.Text1, L"abc"), SendMessageW(f.Command1, BM_CLICK, 0, 0); }, true},
+    {"list close cannot store", [](Form1&, Form2&, Form3& l) { Missing(), Command(l.hwnd(), CommandId(4)); }, false},
     {"list close cannot store, inside close-all-but-main",
-     [](Form1& f, Form2&, Form3&) {
-       win::SetCipherForTesting(&kMissingCipher), Command(f.hwnd(), kCmdCloseAllButMain);
-     },
-     false},
+     [](Form1& f, Form2&, Form3&) { Missing(), Command(f.hwnd(), kCmdCloseAllButMain); }, false},
     {"list drop of too many files",
-     [](Form1&, Form2&, Form3& l) {
-       l.List1_OLEDragDrop(std::vector<std::wstring>(kMaxDroppedFiles + 1, L"C:\\a.txt"));
-     },
+     [](Form1&, Form2&, Form3& l) { l.List1_OLEDragDrop(std::vector<std::wstring>(kMaxDroppedFiles + 1, L"C:\\a")); },
      true},
 };
 
@@ -94,10 +80,11 @@ TEST_P(ClosedUnderBox, LeavesNoFreedWindowAndNoLostItem) {
 
   ASSERT_FALSE(boxes_.empty()) << site.name;
   EXPECT_TRUE(outerStillClosing) << site.name;
-  std::vector<win::Window*> left{&main};
-  if (command == kCmdExit) left.clear();
+  const auto left = command == kCmdExit ? std::vector<win::Window*>{} : std::vector<win::Window*>{&main};
   EXPECT_EQ(win::Window::Loaded(), left) << site.name;
-  if (site.listStores) EXPECT_EQ(LoadCommonList(datFile, win::Cipher(Module1::strAppPath)).items, items) << site.name;
+  if (site.listStores) {
+    EXPECT_EQ(LoadCommonList(datFile, win::Cipher(Module1::strAppPath)).items, items) << site.name;
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryBox, ClosedUnderBox,

@@ -1,6 +1,4 @@
-// The date dialog's modal wait: the keys that end it with their date, and
-// every command that can arrive while its loop runs.
-
+// The date dialog's modal wait: the keys that end it with their date, and every command arriving while it runs.
 #include "form_fixture.h"
 #include "settings/settings.h"
 
@@ -12,21 +10,33 @@ using Step = std::function<void(Form4&)>;
 Step Type(const wchar_t* y, const wchar_t* m, const wchar_t* d) {
   return [=](Form4& dialog) {
     SetWindowTextW(dialog.Text1, y), SetWindowTextW(dialog.Text2, m), SetWindowTextW(dialog.Text3, d);
-    SetFocus(dialog.Text3);
-    PostKey(VK_RETURN);
+    SetFocus(dialog.Text3), PostKey(VK_RETURN);
   };
+}
+
+std::vector<Step> steps;
+size_t nextStep = 0;
+bool running = false, leftOpen = false;  // leftOpen: every step ran and the test cancelled the wait
+
+// `open` starts the wait; one step per timer tick while its loop runs.
+Date RunDateDialog(std::vector<Step> run, const std::function<Date()>& open) {
+  steps = std::move(run), nextStep = 0, running = true, leftOpen = false;
+  const UINT_PTR timer = SetTimer(nullptr, 0, 10, [](HWND, UINT, UINT_PTR, DWORD) {
+    Form4* dialog = Form4::Current();
+    if (!dialog || !running) return;
+    if (nextStep < steps.size()) return steps[nextStep++](*dialog);
+    leftOpen = true, dialog->Command2_Click();
+  });
+  const Date picked = open();
+  KillTimer(nullptr, timer), running = false;
+  return picked;
 }
 
 using DateDialog = MainFormTest;
 
 TEST_F(DateDialog, KeysEndTheWaitWithTheirDate) {
   LoadForm(2004, 9, 5);
-  const struct {
-    const char* way;
-    std::vector<Step> steps;
-    const char* picked;
-    bool staysOpen;
-  } cases[] = {
+  const struct { const char* way; std::vector<Step> steps; const char* picked; bool staysOpen; } cases[] = {
       {"Enter on today, the year focused", {[](Form4&) { PostKey(VK_RETURN); }}, "2004/09/05", false},
       {"Tab to the month",
        {[](Form4&) { PostKey(VK_TAB); }, [](Form4&) { SetWindowTextW(GetFocus(), L"8"), PostKey(VK_RETURN); }},
@@ -40,31 +50,24 @@ TEST_F(DateDialog, KeysEndTheWaitWithTheirDate) {
         Type(L"2004", L"09", L"32")}, "1000/01/01", true},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(FormatDate(RunDateDialog(c.steps), "yyyy/mm/dd"), c.picked) << c.way;
-    EXPECT_EQ(dialogLeftOpen_, c.staysOpen) << c.way;
+    const Date picked = RunDateDialog(c.steps, [this] { return Form4::Open(form_->hwnd()); });
+    EXPECT_EQ(FormatDate(picked, "yyyy/mm/dd"), c.picked) << c.way;
+    EXPECT_EQ(leftOpen, c.staysOpen) << c.way;
     EXPECT_TRUE(IsWindowEnabled(form_->hwnd())) << c.way;
   }
   EXPECT_TRUE(boxes_.empty());
 }
 
-// The wait opened by the main window's command; one command arrives while it waits.
 TEST_F(DateDialog, CommandsArrivingDuringTheWait) {
   const HWND h = LoadForm(2004, 9, 10).hwnd();
   auto command = [h](WPARAM id) { return [h, id](Form4&) { SendMessageW(h, WM_COMMAND, id, 0); }; };
   const CipherLibrary missing;
   const struct {
-    const char* what;
-    std::function<void()> before;
-    Step arrives;
-    bool staysOpen;
-    std::function<bool()> after;
+    const char* what; std::function<void()> before; Step arrives; bool staysOpen; std::function<bool()> after;
   } cases[] = {
       {"a second dialog", nullptr,
-       [h](Form4& d) {
-         EXPECT_EQ(Form4::Open(h), kCancelDate);
-         EXPECT_EQ(Form4::Current(), &d);
-       },
-       true, [] { return true; }},
+       [h](Form4& d) { EXPECT_TRUE(Form4::Open(h) == kCancelDate && Form4::Current() == &d); }, true,
+       [] { return true; }},
       {"exit, refused", nullptr, command(kCmdExit), true, [] { return !Module1::exiting; }},
       {"quit", nullptr, [](Form4&) { PostQuitMessage(3); }, false,
        [] { MSG m; return PeekMessageW(&m, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) && m.wParam == 3; }},
@@ -75,10 +78,7 @@ TEST_F(DateDialog, CommandsArrivingDuringTheWait) {
        [](Form4&) { Module1::MainForm()->Timer3_Timer(); }, false, [this] { return CountLoaded(L"FormJihou") == 1; }},
       {"close all", nullptr, command(kCmdCloseAll), false, [h] { return !IsWindowVisible(h); }},
       {"the session's end, a list that cannot be stored open",  // no box may hold the session
-       [&] {
-         win::SetCipherForTesting(&missing);
-         OpenCommon(L"書けない");
-       },
+       [&] { win::SetCipherForTesting(&missing), OpenCommon(L"書けない"); },
        [h](Form4&) { SendMessageW(h, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF); }, false,
        [this, h] {
          return !IsWindow(h) && win::Window::Loaded().empty() && boxes_.empty() &&
@@ -87,8 +87,8 @@ TEST_F(DateDialog, CommandsArrivingDuringTheWait) {
   };
   for (const auto& c : cases) {
     if (c.before) c.before();
-    RunDateDialog({c.arrives}, [h] { SendMessageW(h, WM_COMMAND, kCmdMemoByDate, 0); });
-    EXPECT_EQ(dialogLeftOpen_, c.staysOpen) << c.what;
+    RunDateDialog({c.arrives}, [h] { return SendMessageW(h, WM_COMMAND, kCmdMemoByDate, 0), kCancelDate; });
+    EXPECT_EQ(leftOpen, c.staysOpen) << c.what;
     EXPECT_EQ(Form4::Current(), nullptr) << c.what;
     EXPECT_TRUE(LoadedMemoWindows().empty()) << c.what << ": a cancelled wait opens no memo";
     EXPECT_TRUE(c.after()) << c.what;

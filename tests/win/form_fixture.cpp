@@ -1,6 +1,7 @@
+// Window tests: the program's real windows in this process under Wine, driven the way the system drives them.
 #include "form_fixture.h"
 
-#include <new>
+#include <commctrl.h>
 
 #include "platform/win32/clock.h"
 #include "platform/win32/keyboard.h"
@@ -19,29 +20,15 @@ std::filesystem::path DistFolder() {
   return L".";
 }
 
-namespace {
-class FailingWindow : public win::Window {
- public:
-  const wchar_t* FormName() const override { return L"FailingTest"; }
-  bool Create() { return CreateTopLevel(0, WS_OVERLAPPEDWINDOW, L"", 0, 0, 100, 100, nullptr); }
-
- protected:
-  LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override {
-    if (msg == WM_APP) throw std::bad_alloc();
-    return DefaultProc(msg, wParam, lParam);
-  }
-};
-}  // namespace
-
-HWND MainFormTest::OpenFailingWindow() {
-  auto window = std::make_unique<FailingWindow>();
-  const HWND h = window->Create() ? window->hwnd() : nullptr;
-  return failing_ = std::move(window), h;
-}
-
 void PostKey(UINT vk) {
   PostMessageW(GetFocus(), WM_KEYDOWN, vk, 1);
   PostMessageW(GetFocus(), WM_KEYUP, vk, 0xC0000001);
+}
+
+int CountLoaded(const wchar_t* formName) {
+  int count = 0;
+  for (win::Window* w : win::Window::Loaded()) count += lstrcmpW(w->FormName(), formName) == 0;
+  return count;
 }
 
 void MainFormTest::SetUp() {
@@ -59,17 +46,11 @@ void MainFormTest::SetUp() {
 
 void MainFormTest::TearDown() {
   while (!win::Window::Loaded().empty()) DestroyWindow(win::Window::Loaded().back()->hwnd());
-  win::FreeClosedWindows();
-  failing_.reset();
-  Module1::UnloadMainForm();
+  win::FreeClosedWindows(), Module1::UnloadMainForm();
   Module1::exiting = Module1::sessionEnding = false;
   Module1::hidingWatch = HidingWatch{};
-  win::SetCtrlForTesting(-1);
-  win::SetCipherForTesting(nullptr);
-  win::SetMessageBoxForTesting(nullptr);
-  win::SetTrayForTesting(nullptr);
-  win::SetClockForTesting(nullptr);
-  profile::ClearCache();
+  win::SetCtrlForTesting(-1), win::SetCipherForTesting(nullptr), win::SetMessageBoxForTesting(nullptr);
+  win::SetTrayForTesting(nullptr), win::SetClockForTesting(nullptr), profile::ClearCache();
   std::error_code ignored;
   std::filesystem::remove_all(folder_, ignored);
 }
@@ -106,77 +87,15 @@ Form3& MainFormTest::OpenCommon(const wchar_t* added) {
   SendMessageW(form_->hwnd(), WM_COMMAND, kCmdCommonInfo, 0);
   win::PumpMessages();
   Form3& list = *Form3::Current();
-  if (added) {
-    list.fTextEntered = true;
-    SetWindowTextW(list.Text1, added);
-    list.Command1_Click();
-  }
+  if (added) list.fTextEntered = true, SetWindowTextW(list.Text1, added), list.Command1_Click();
   return list;
 }
 
-FormMsg* MainFormTest::OpenMessage(const std::u16string& time, const std::u16string& text) {
-  FormMsg* msg = FormMsg::Open(time, text);
-  if (msg) msg->Show();
-  return win::PumpMessages(), msg;
-}
-
-FormJihou* MainFormTest::OpenTimeSignal() {
-  SetClock(2004, 9, 10, 11, 30, 0);  // minute 30: the main window's clock leaves the window alone
-  FormJihou* jihou = FormJihou::Open();
-  return win::PumpMessages(), jihou;
-}
-
-FormToday* MainFormTest::OpenNotice() {
-  ShowTodayNotice(DateFromYmd(2004, 9, 10));
-  return win::PumpMessages(), FormToday::Current();
-}
-
-namespace {
-std::vector<std::function<void(Form4&)>> dialogSteps;
-size_t dialogNext = 0;
-bool* dialogLeftOpen = nullptr;
-}  // namespace
-
-Date MainFormTest::RunDateDialog(std::vector<std::function<void(Form4&)>> steps, const std::function<void()>& open) {
-  dialogSteps = std::move(steps);
-  dialogNext = 0;
-  dialogLeftOpen = &(dialogLeftOpen_ = false);
-  const UINT_PTR timer = SetTimer(nullptr, 0, 10, [](HWND, UINT, UINT_PTR, DWORD) {
-    Form4* dialog = Form4::Current();
-    if (!dialog || !dialogLeftOpen) return;
-    if (dialogNext < dialogSteps.size()) return dialogSteps[dialogNext++](*dialog);
-    *dialogLeftOpen = true;
-    dialog->Command2_Click();
-  });
-  const Date picked = open ? (open(), kCancelDate) : Form4::Open(form_->hwnd());
-  KillTimer(nullptr, timer);
-  dialogLeftOpen = nullptr;
-  return picked;
-}
-
-void MainFormTest::PressKey(HWND target, UINT vk) {
-  SetFocus(target);
-  PostKey(vk);
-  win::PumpMessages();
-}
-
-void MainFormTest::SendKeys(const std::vector<std::pair<WORD, bool>>& keys) {
-  std::vector<INPUT> inputs(keys.size());
-  for (size_t i = 0; i < keys.size(); ++i) {
-    const WORD vk = keys[i].first;
-    inputs[i].type = INPUT_KEYBOARD;
-    inputs[i].ki.wVk = vk;
-    inputs[i].ki.dwFlags = (keys[i].second ? KEYEVENTF_KEYUP : 0) |
-                           (vk == VK_INSERT || vk == VK_DELETE ? KEYEVENTF_EXTENDEDKEY : 0);
-  }
-  SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
-  for (int i = 0; i < 20; ++i, Sleep(5)) win::PumpMessages();
-}
-
-int MainFormTest::CountLoaded(const wchar_t* formName) const {
-  int count = 0;
-  for (win::Window* w : win::Window::Loaded()) count += lstrcmpW(w->FormName(), formName) == 0;
-  return count;
-}
-
 }  // namespace mekuri::testing
+
+int wmain(int argc, wchar_t** argv) {
+  INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_STANDARD_CLASSES | ICC_BAR_CLASSES | ICC_WIN95_CLASSES};
+  InitCommonControlsEx(&icc);
+  testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}

@@ -1,63 +1,43 @@
-// Keys and focus as the windows receive them: the month boxes' keys, Tab order,
-// Alt with the "&" letter, and Ctrl+A / Ctrl+S / Esc in a memo.
-
+// Keys and focus as the windows receive them: the month boxes' keys, Ctrl+A/S and Esc in a memo.
 #include "form_fixture.h"
 
 namespace mekuri::testing {
 namespace {
 
 using Keys = MainFormTest;
-using Strokes = std::vector<std::pair<WORD, bool>>;
+using Strokes = std::vector<std::pair<WORD, bool>>;  // (virtual key, up)
 Strokes With(WORD modifier, WORD vk) { return {{modifier, false}, {vk, false}, {vk, true}, {modifier, true}}; }
+
+// Real key strokes through the system's input queue.
+void SendKeys(const Strokes& keys) {
+  std::vector<INPUT> inputs;
+  for (const auto& [vk, up] : keys) {
+    inputs.push_back({INPUT_KEYBOARD}), inputs.back().ki = {vk, 0, up ? DWORD{KEYEVENTF_KEYUP} : 0};
+  }
+  SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+  for (int i = 0; i < 20; ++i, Sleep(5)) win::PumpMessages();
+}
 
 // One script: each step types into the boxes (nullptr leaves them) and presses a key in one.
 TEST_F(Keys, MonthBoxKeysStepApplyAndDropUnappliedTyping) {
   Form1& f = LoadForm(2004, 12, 1);
-  const struct {
-    const wchar_t *year, *month;
-    bool inMonthBox;
-    UINT vk;
-    const wchar_t *shown, *boxes;
-  } steps[] = {
-      {nullptr, nullptr, false, VK_DOWN, L"2005.01", L"2005/01"},
-      {nullptr, nullptr, true, VK_UP, L"2004.12", L"2004/12"},
-      {L"2010", nullptr, false, VK_UP, L"2004.11", L"2004/11"},  // steps start from the month on display
-      {nullptr, nullptr, false, VK_PRIOR, L"2003.11", L"2003/11"},
-      {nullptr, nullptr, true, VK_NEXT, L"2004.11", L"2004/11"},
-      {nullptr, L"15", true, VK_F5, L"2004.11", L"2004/11"},  // F5 drops a wrong month quietly
-      {L"2006", L"7", true, VK_RETURN, L"2006.07", L"2006/7"},  // Enter presses the default button
-      {nullptr, nullptr, true, VK_DOWN, L"2006.08", L"2006/08"},
+  const struct { const wchar_t *year, *month; bool inMonthBox; UINT vk; const wchar_t* shownAndBoxes; } steps[] = {
+      {nullptr, nullptr, false, VK_DOWN, L"2005.01 2005/01"},
+      {nullptr, nullptr, true, VK_UP, L"2004.12 2004/12"},
+      {L"2010", nullptr, false, VK_UP, L"2004.11 2004/11"},  // steps start from the month on display
+      {nullptr, nullptr, false, VK_PRIOR, L"2003.11 2003/11"},
+      {nullptr, nullptr, true, VK_NEXT, L"2004.11 2004/11"},
+      {nullptr, L"15", true, VK_F5, L"2004.11 2004/11"},     // F5 drops a wrong month quietly
+      {L"2006", L"7", true, VK_RETURN, L"2006.07 2006/7"},  // Enter presses the default button
+      {nullptr, nullptr, true, VK_DOWN, L"2006.08 2006/08"},
   };
   for (const auto& s : steps) {
     if (s.year) SetWindowTextW(f.Text1, s.year);
     if (s.month) SetWindowTextW(f.Text2, s.month);
     PressKey(s.inMonthBox ? f.Text2 : f.Text1, s.vk);
-    EXPECT_EQ(Text(f.Label6[1]) + L" " + Text(f.Text1) + L"/" + Text(f.Text2),
-              s.shown + (L" " + std::wstring(s.boxes)));
+    EXPECT_EQ(Text(f.Label6[1]) + L" " + Text(f.Text1) + L"/" + Text(f.Text2), s.shownAndBoxes);
   }
   EXPECT_TRUE(boxes_.empty());
-}
-
-TEST_F(Keys, TabOrderAltLettersAndEscInTheCommonList) {
-  Form1& main = LoadForm();
-  EXPECT_EQ(GetNextDlgTabItem(main.hwnd(), nullptr, FALSE), main.Text1) << "the year box first";
-  EXPECT_EQ(GetNextDlgTabItem(main.hwnd(), main.Text1, FALSE), main.Text2);
-  Form3& common = OpenCommon();
-  std::vector<int> order;  // modify and delete are disabled on an empty list
-  for (HWND at = common.List1; at && order.size() < 5; at = GetNextDlgTabItem(common.hwnd(), at, FALSE)) {
-    order.push_back(GetDlgCtrlID(at));
-  }
-  EXPECT_EQ(order, (std::vector<int>{ListId(1), TextId(1), CommandId(1), CommandId(4), ListId(1)}));
-  EXPECT_EQ(GetFocus(), common.List1);
-  SetForegroundWindow(common.hwnd());
-  SetFocus(common.Text1);
-  SetWindowTextW(common.Text1, L"mnemonic");
-  SendKeys(With(VK_MENU, 'A'));
-  ASSERT_EQ(common.ListCount(), 1) << "Alt+A adds";
-  SendKeys(With(VK_MENU, 'D'));
-  EXPECT_EQ(common.ListCount(), 0) << "Alt+D deletes the selected item";
-  SendKeys({{VK_ESCAPE, false}, {VK_ESCAPE, true}});
-  EXPECT_EQ(Form3::Current(), nullptr) << "Esc presses the close button";
 }
 
 TEST_F(Keys, MemoSelectsAllSavesWithCtrlSAndEscClosesOnlyWhenSaved) {
@@ -66,8 +46,7 @@ TEST_F(Keys, MemoSelectsAllSavesWithCtrlSAndEscClosesOnlyWhenSaved) {
   Form2* memo = OpenMemo(day);
   ASSERT_NE(memo, nullptr);
   auto stored = [&] { return profile::Read(kMemoSection, MemoKey(day), "", 256, Module1::strDatFile).text; };
-  SetForegroundWindow(memo->hwnd());
-  SetFocus(memo->Text1);
+  SetForegroundWindow(memo->hwnd()), SetFocus(memo->Text1);
   SendKeys({{'M', false}, {'M', true}, {'O', false}, {'O', true}});
   ASSERT_EQ(Text(memo->Text1), L"mo");
   SendKeys({{VK_ESCAPE, false}, {VK_ESCAPE, true}});
