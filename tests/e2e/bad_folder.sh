@@ -13,7 +13,7 @@ quiet_readme() {
   sleep 4
   count_is '#32770' 0 || fail "$1: a message box appeared"
   count_is Notepad 0 || fail "$1: something was opened"
-  driver wait "$CAPTION" || fail "$1: the program is gone"
+  driver wait "$CAPTION" 5000 || fail "$1: the program is gone"
 }
 quiet_readme "no ShellExecute.exe"
 cp "$E2E_ROOT/dist/ShellExecute.exe" "$app/"

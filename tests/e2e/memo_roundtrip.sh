@@ -20,8 +20,6 @@ cell_ink() {
     /usr/bin/convert xwd:- -crop $((r - l))x$((b - t))+$l+$t +repage -colorspace gray -threshold 55% txt:- |
     awk -F'[,: ]+' 'NR > 1 && /#000000/ { n[$2]++ } END { m = 0; for (r in n) if (n[r] > m) m = n[r]; print m }'
 }
-# Ctrl+Esc is the system's Start-menu key and may take the focus, as on Windows: the user clicks back in.
-focus_memo() { click_at "$memo" 101; sleep 0.5; driver focused "$memo" 101; }
 
 open_app memo
 cell=$(driver find "$CAPTION" "$day" 1042 1111) || fail "no cell for day $day in the middle month"
@@ -32,7 +30,8 @@ xdotool key --delay 80 shift+Escape ctrl+Escape
 sleep 1
 driver wait "$memo" && driver wait "$TODAY_MEMO" || fail "Shift+Esc or Ctrl+Esc closed a memo window with unsaved text"
 text_is "$memo" 101 "e2e memo" || fail "text after Shift+Esc, Ctrl+Esc: '$(driver text "$memo" 101)'"
-eventually 5 focus_memo || fail "clicking into the memo did not give it the keyboard"
+# Ctrl+Esc is the system's Start-menu key and may take the focus, as on Windows: the user clicks back in.
+eventually 5 focus_on "$memo" 101 || fail "clicking into the memo did not give it the keyboard"
 xdotool key --delay 80 ctrl+s
 eventually 5 grep -q "^$(date +%Y/%m)/$day=" "$dat" || fail "Ctrl+S wrote no memo"
 ! grep -q "e2e memo" "$dat" || fail "the memo is stored in clear text"

@@ -31,7 +31,8 @@ text_is() { [ "$(driver text "$1" "$2")" = "$3" ]; }
 # The screen "x y" of the centre of a window or of its child.
 centre() { local l t r b; read -r l t r b < <(driver rect "$@") && echo "$(((l + r) / 2)) $(((t + b) / 2))"; }
 click_at() { local x y; read -r x y < <(centre "$@") && xdotool mousemove "$x" "$y" click 1; }
-type_into() { click_at "$1" "$2"; sleep 0.3; xdotool type --delay 30 "$3"; sleep 0.5; }
+focus_on() { click_at "$1" "$2"; sleep 0.5; driver focused "$1" "$2"; }
+type_into() { eventually 5 focus_on "$1" "$2" || fail "no keyboard in $1"; xdotool type --delay 30 "$3"; sleep 0.5; }
 
 fail() { echo "  FAILED: $*" >&2; exit 1; }
 # Polls a command for up to $1 seconds.
