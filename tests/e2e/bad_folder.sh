@@ -1,25 +1,19 @@
 #!/usr/bin/env bash
-# The real program folder without its companions: with no QzlCmn.dll,
-# ShellExecute.exe, Jihou.wav or 読んで☆.txt the program still starts, the
-# readme command fails quietly, a memo save is refused with its "処理中断"
-# message and leaves the memo file alone, and the exit still ends it. With
-# launcher and readme back, the readme opens from a folder whose path has a
-# blank and Japanese in it.
+# Without QzlCmn.dll, ShellExecute.exe, Jihou.wav or the readme the program starts, the readme command fails
+# quietly, a save is refused ("処理中断") leaving the memo file alone, and exit works; with launcher and readme
+# back, the readme opens from a folder whose path has a blank and Japanese in it.
 source "$(dirname "$0")/lib/common.sh"
 new_app_folder EveryHour=0 StartX=6300 StartY=600
 rm "$app/QzlCmn.dll" "$app/ShellExecute.exe" "$app/Jihou.wav"
-dat="$app/Mekurinote_$(whoami).dat"
 printf '[Mekurinote]\r\n2004/09/10=kept as it was\r\n' > "$dat"
 before=$(cat "$dat")
-open_app
-driver wait "$TODAY_MEMO" 10000 || fail "today's memo window did not open at start-up"
-
+open_app memo
 quiet_readme() {
   driver command "$CAPTION" 0xCF00 || fail "readme command not delivered"
   sleep 4
   count_is '#32770' 0 || fail "$1: a message box appeared"
   count_is Notepad 0 || fail "$1: something was opened"
-  driver wait "$CAPTION" || fail "$1: the program is gone"
+  driver wait "$CAPTION" 5000 || fail "$1: the program is gone"
 }
 quiet_readme "no ShellExecute.exe"
 cp "$E2E_ROOT/dist/ShellExecute.exe" "$app/"
@@ -29,11 +23,7 @@ mv "$app/readme.bak" "$app/読んで☆.txt"
 driver command "$CAPTION" 0xCF00
 eventually 20 count_is Notepad 1 || fail "with launcher and readme back, the readme did not open"
 driver close class:Notepad
-
-# A save without the cipher library.
-click_at "$TODAY_MEMO" 101
-sleep 0.3
-xdotool type --delay 30 "not stored"
+type_into "$TODAY_MEMO" 101 "not stored"
 xdotool key --delay 80 ctrl+s
 driver wait 処理中断 10000 || fail "no refusal after a save without QzlCmn.dll"
 [[ "$(driver text 処理中断 65535)" == *QzlCmn.dll* ]] || fail "refusal text: '$(driver text 処理中断 65535)'"

@@ -1,13 +1,8 @@
 #!/usr/bin/env bash
-# The common list as a user keeps it: texts typed and added with Enter, two of
-# them checked with Space, "チェック付きを削除する" chosen from the list's
-# right-click menu, Esc to close; the memo file holds the rest enciphered and
-# a restart shows it again. The session's end, with the list open holding a
-# new text and a switch changed, writes what the exit writes.
+# The common list: texts added with Enter, two checked with Space and deleted from the right-click menu, Esc
+# closes; the memo file holds the rest enciphered for a restart; the session's end writes an open list too.
 source "$(dirname "$0")/lib/common.sh"
 new_app_folder EveryHour=0 StartX=600 StartY=600
-FORM3="class:Mekurinote.Form3"
-dat="$app/Mekurinote_$(whoami).dat"
 open_list() {
   driver command "$CAPTION" 0xC102
   driver wait "$FORM3" 10000 || fail "the common-information window did not open"
@@ -24,10 +19,9 @@ first_item
 eventually 5 text_is "$FORM3" 101 alpha || fail "clicking the first item did not copy it"
 xdotool key space End space
 sleep 0.3
-# Right click on the third item: it is selected, so the menu offers deleting it too.
-xdotool mousemove $((r - 20)) $((t + 42)) click 3
+xdotool mousemove $((r - 20)) $((t + 42)) click 3  # on the selected third item: the menu may delete it too
 driver wait "class:#32768" 5000 || fail "right click opened no menu"
-# Down past sort, sort, check all, uncheck all, delete one: the sixth item.
+# Past sort, sort, check all, uncheck all, delete one: the sixth item.
 xdotool key --delay 80 Down Down Down Down Down Down Return
 eventually 5 text_is "$FORM3" 302 1 || fail "count after deleting the checked: '$(driver text "$FORM3" 302)'"
 xdotool key Escape
@@ -42,8 +36,8 @@ text_is "$FORM3" 302 2 || fail "count after restart and one add: '$(driver text 
 first_item
 eventually 5 text_is "$FORM3" 101 beta || fail "the kept text after restart: '$(driver text "$FORM3" 101)'"
 driver command "$CAPTION" 0xC111  # the chime's beep switched
-"$WINE64" wineboot --end-session </dev/null >/dev/null 2>&1 || fail "wineboot --end-session failed"
+quiet "$WINE64" wineboot --end-session || fail "wineboot --end-session failed"
 wait_app || fail "program did not end with the session"
-"$WINE64" wineboot </dev/null >/dev/null 2>&1 || true  # the session back for the runs after this one
+quiet "$WINE64" wineboot || true  # the session back for the runs after this one
 grep -q '^EveryHourBeep=' "$app/Mekurinote.ini" || fail "the session's end wrote no settings"
 grep -q '^Common001=' "$dat" || fail "the session's end did not write the open list"

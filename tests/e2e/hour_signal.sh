@@ -1,10 +1,7 @@
 #!/usr/bin/env bash
-# The full hour as the shipped program meets it, reading only the system
-# clock: the Wine server and the program run under libfaketime, a few seconds
-# before a full hour. The chime is opened through MCI from the program folder
-# at hh:59:52 and played, the time-signal window names the hour, and the
-# chime is closed again at hh:00:10. The shipped chime plays from hh:59:57:
-# 16-bit PCM whose pips start at 0, 1 and 2 s and the hour's tone at 3 s.
+# The full hour on the system clock alone (server and program under libfaketime): the chime, 16-bit PCM with
+# pips at 0, 1, 2 s and the hour at 3 s, is opened through MCI from the program folder at hh:59:52 and played,
+# the time-signal window names the hour, and the chime is closed again at hh:00:10.
 source "$(dirname "$0")/lib/common.sh"
 python3 - "$E2E_ROOT/dist/Jihou.wav" <<'PY' || fail "the chime's content"
 import array, sys, wave
@@ -22,25 +19,15 @@ FAKETIME_LIB=/usr/lib/x86_64-linux-gnu/faketime/libfaketime.so.1
 [ -f "$FAKETIME_LIB" ] || fail "libfaketime is not installed"
 new_app_folder StartX=6300 StartY=600
 log=$(mktemp)
-
-# Every process of the prefix must share the clock: a server of its own.
-restart_server() { "$WINESERVER" -k </dev/null >/dev/null 2>&1 || true; "$WINESERVER" -w </dev/null >/dev/null 2>&1 || true; }
-restore_clock() {
-  cleanup
-  restart_server
-  unset LD_PRELOAD FAKETIME  # the next runs need a server on the real clock again
-  "$WINESERVER" -p </dev/null >/dev/null 2>&1 || true
-  "$WINE64" wineboot </dev/null >/dev/null 2>&1 || true
-  rm -f "$log"
-}
-trap restore_clock EXIT
+# Every process of the prefix must share the clock: a server of its own, and the real one back after.
+restart_server() { quiet "$WINESERVER" -k || true; quiet "$WINESERVER" -w || true; }
+boot() { quiet "$WINESERVER" -p || true; quiet "$WINE64" wineboot || true; }
+trap 'cleanup; restart_server; unset LD_PRELOAD FAKETIME; boot; rm -f "$log"' EXIT
 restart_server
-# The faked clock starts 60 s before the next full hour; the server warms up
-# under it, and the program starts at hh:59:44.
+# The faked clock starts 60 s before the next full hour; the server warms up, the program starts at hh:59:44.
 now=$(date +%s)
 export LD_PRELOAD=$FAKETIME_LIB FAKETIME="+$(( (3600 - now % 3600) - 60 ))s"
-"$WINESERVER" -p </dev/null >/dev/null 2>&1 || true
-"$WINE64" wineboot </dev/null >/dev/null 2>&1 || true
+boot
 while [ $(( $(date +%s) % 3600 )) -lt $(( 3600 - 16 )) ]; do
   [ $(( $(date +%s) % 3600 )) -gt 60 ] || fail "the faked clock passed the hour while the server started"
   sleep 0.5

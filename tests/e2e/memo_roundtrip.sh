@@ -1,20 +1,16 @@
 #!/usr/bin/env bash
-# A memo as a user writes it: today's memo opens at start-up, a double-click
-# on a day opens that day's memo, Esc with Shift or Ctrl keeps the typed text,
-# which is saved with Ctrl+S, Esc closes, the day is underlined on the screen,
-# and after a restart the memo is still there and readable.
+# Double-click on a day opens its memo; Shift/Ctrl+Esc keep the text, Ctrl+S saves it enciphered, Esc closes,
+# the day is underlined, and after a restart the memo reads back.
 source "$(dirname "$0")/lib/common.sh"
 new_app_folder EveryHour=0 StartX=6300 StartY=600
 day=15; [ "$(date +%d)" = 15 ] && day=16
 memo="Memo - $(date +%Y/%m)/$day"
 open_day() {
-  cell=$(driver find "$CAPTION" "$day" 1042 1111) || fail "no cell for day $day in the middle month"
   read -r x y < <(centre "$CAPTION" "$cell")
   xdotool mousemove "$x" "$y" click --repeat 2 --delay 80 1
   driver wait "$memo" 10000 || fail "double-click did not open $memo"
 }
-# The cell's longest row of ink on the screen: an underline is a row far
-# longer than any row of the digits.
+# The cell's longest row of ink on the screen: an underline is far longer than any row of the digits.
 cell_ink() {
   local l t r b
   xdotool mousemove 1200 1000
@@ -25,31 +21,20 @@ cell_ink() {
     awk -F'[,: ]+' 'NR > 1 && /#000000/ { n[$2]++ } END { m = 0; for (r in n) if (n[r] > m) m = n[r]; print m }'
 }
 
-open_app
-driver wait "$TODAY_MEMO" 10000 || fail "today's memo window did not open at start-up"
+open_app memo
 cell=$(driver find "$CAPTION" "$day" 1042 1111) || fail "no cell for day $day in the middle month"
 ink_before=$(cell_ink)
 open_day
-click_at "$memo" 101
-sleep 0.3
-xdotool type --delay 30 "e2e memo"
-sleep 0.5
-# Esc with Shift or Ctrl closes nothing: the unsaved text and today's memo stay.
+type_into "$memo" 101 "e2e memo"
 xdotool key --delay 80 shift+Escape ctrl+Escape
 sleep 1
 driver wait "$memo" && driver wait "$TODAY_MEMO" || fail "Shift+Esc or Ctrl+Esc closed a memo window with unsaved text"
 text_is "$memo" 101 "e2e memo" || fail "text after Shift+Esc, Ctrl+Esc: '$(driver text "$memo" 101)'"
-# Ctrl+Esc is the system's own Start-menu key, which may take the focus away,
-# as on Windows; the user clicks back into the memo, as often as it takes.
-for _ in 1 2 3 4 5; do
-  click_at "$memo" 101
-  sleep 0.5
-  driver focused "$memo" 101 && break
-done
-driver focused "$memo" 101 || fail "clicking into the memo did not give it the keyboard"
+# Ctrl+Esc is the system's Start-menu key and may take the focus, as on Windows: the user clicks back in.
+eventually 5 focus_on "$memo" 101 || fail "clicking into the memo did not give it the keyboard"
 xdotool key --delay 80 ctrl+s
-eventually 5 grep -q "^$(date +%Y/%m)/$day=" "$app/Mekurinote_"*.dat || fail "Ctrl+S wrote no memo"
-! grep -q "e2e memo" "$app/Mekurinote_"*.dat || fail "the memo is stored in clear text"
+eventually 5 grep -q "^$(date +%Y/%m)/$day=" "$dat" || fail "Ctrl+S wrote no memo"
+! grep -q "e2e memo" "$dat" || fail "the memo is stored in clear text"
 xdotool key Escape
 eventually 5 gone "$memo" || fail "Esc did not close the saved memo"
 ink_after=$(cell_ink)

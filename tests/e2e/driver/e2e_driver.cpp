@@ -25,16 +25,12 @@ std::wstring Text(HWND w) {
   return text;
 }
 
-const wchar_t* counted_class;
-int counted;
-
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
   if (argc < 3) return 2;
   const std::wstring cmd = argv[1];
-  const DWORD ms = argc > 3 ? _wtoi(argv[3]) : 0;
-  const DWORD start = GetTickCount();
+  const DWORD ms = argc > 3 ? _wtoi(argv[3]) : 0, start = GetTickCount();
   if (cmd == L"wait") {
     for (HWND w; !(w = Find(argv[2])) || !IsWindowVisible(w); Sleep(50)) {
       if (GetTickCount() - start >= ms) return 1;
@@ -42,22 +38,16 @@ int wmain(int argc, wchar_t** argv) {
     return 0;
   }
   if (cmd == L"count") {
-    counted_class = argv[2];
-    EnumWindows([](HWND w, LPARAM) -> BOOL {
-      wchar_t cls[128];
-      counted += GetClassNameW(w, cls, 128) && lstrcmpW(cls, counted_class) == 0;
-      return TRUE;
-    }, 0);
-    return std::printf("%d\n", counted), 0;
+    int n = 0;
+    for (HWND w = nullptr; (w = FindWindowExW(nullptr, w, argv[2], nullptr));) ++n;
+    return std::printf("%d\n", n), 0;
   }
   if (cmd == L"foreign") {
-    WNDCLASSW wc{};
-    wc.lpfnWndProc = DefWindowProcW;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.lpszClassName = L"CabinetWClass";
+    WNDCLASSW wc{
+        .lpfnWndProc = DefWindowProcW, .hInstance = GetModuleHandleW(nullptr), .lpszClassName = L"CabinetWClass"};
     RegisterClassW(&wc);
-    if (!CreateWindowW(wc.lpszClassName, argv[2], WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 300, 200, nullptr, nullptr,
-                       wc.hInstance, nullptr)) {
+    if (!CreateWindowW(wc.lpszClassName, argv[2], WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 300, 200, nullptr,
+                       nullptr, wc.hInstance, nullptr)) {
       return 1;
     }
     for (MSG msg; GetTickCount() - start < ms; Sleep(20)) {
