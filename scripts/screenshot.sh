@@ -10,7 +10,7 @@ source scripts/wine-env.sh
 export MEKURI_OWN_XVFB=1
 wine_env_up
 app=$(mktemp -d)
-trap 'kill $pid 2>/dev/null; wait $pid 2>/dev/null; wine_env_down; rm -rf "$app"' EXIT
+trap 'kill $pid 2>/dev/null; wait $pid 2>/dev/null || true; wine_env_down; rm -rf "$app"' EXIT
 cp -a dist/. "$app/"
 printf '[Mekurinote]\r\nStartX=3000\r\nStartY=1500\r\nS01=01/01\r\nS02=01:2:2\r\nS03=02/11\r\nS04=09:3:2\r\nS05=09/23\r\nS06=10:2:2\r\nS07=11/03\r\nS08=11/23\r\n' > "$app/Mekurinote.ini"
 "$WINE64" "$app/Mekurinote.exe" </dev/null >/dev/null 2>&1 &
