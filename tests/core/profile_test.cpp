@@ -1,15 +1,12 @@
 #include "platform/profile.h"
 
 #include <signal.h>
-#include <strings.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 
-#include <algorithm>
 #include <array>
 #include <optional>
-#include <random>
 #include <thread>
 
 #include "platform/profile_testing.h"
@@ -56,14 +53,12 @@ TEST_F(ProfileTest, ReadsAsWindowsDoes) {
   } cases[] = {
       {"[sec]\r\nkey=value\r\n", "sec", "key", "d", 100, 5, "value\0"s},
       {"  [  sec  ]  \r\n  key  =  value  x  \r\n", "  sec  ", "  key  ", "d", 100, 8, "value  x\0"s},
-      {"[SeC]\r\nKeY=v\r\n", "sEc", "kEy", "d", 100, 1, "v\0"s},
-      {dup, "a", "j", "d", 100, 1, "d\0"s},  // the first section of a name only
+      {"[SeC]\r\nKeY=v\r\n", "sEc", "kEy", "d", 100, 1, "v\0"s}, {dup, "a", "j", "d", 100, 1, "d\0"s},  // the first section of a name only
       {dup, {}, {}, "d", 100, 6, "a\0b\0A\0\0"s}, {dup, "A", "k", "d", 100, 1, "1\0"s},
       {dup, "b", "X", "d", 100, 1, "0\0"s}, {"[a]\r\nk=1\r\nK=2\r\n", "a", {}, "d", 100, 4, "k\0K\0\0"s},
       {q, "q", "q1", "", 100, 1, "v\0"s}, {q, "q", "q3", "", 100, 3, "\"v'\0"s}, {q, "q", "q6", "", 100, 3, " a \0"s},
       {q, "q", "q10", "", 100, 3, "'x'\0"s}, {"[s]\r\nfoo\r\nk=v\r\n", "s", "foo", "d", 100, 1, "d\0"s},
-      {"[s]\r\nfoo\r\nk=v\r\n", "s", {}, "d", 100, 2, "k\0\0"s},
-      {"[s]\r\n;c=1\r\nk=v\r\n#h=3\r\n", "s", ";c", "d", 100, 1, "d\0"s},
+      {"[s]\r\nfoo\r\nk=v\r\n", "s", {}, "d", 100, 2, "k\0\0"s}, {"[s]\r\n;c=1\r\nk=v\r\n#h=3\r\n", "s", ";c", "d", 100, 1, "d\0"s},
       {"[s]\r\n;c=1\r\nk=v\r\n#h=3\r\n", "s", "#h", "d", 100, 1, "3\0"s},
       {"[s]\r\n;c=1\r\n  ;x=2\r\nk=v\r\n#h=3\r\n", "s", {}, "", 100, 5, "k\0#h\0\0"s},
       {"[s]\rk=v\rj=w\r", "s", "j", "d", 100, 1, "w\0"s}, {"[s]\nk=v\n\nj=w", "s", "j", "d", 100, 1, "w\0"s},
@@ -79,15 +74,13 @@ TEST_F(ProfileTest, ReadsAsWindowsDoes) {
       {v13, "s", "x", {}, 100, 0, "\0"s}, {n18, "s", {}, "", 16, 14, "name1\0name2\0na\0\0"s},
       {n18, "s", {}, "", 19, 17, "name1\0name2\0name3\0\0"s}, {n18, "s", {}, "", 18, 16, "name1\0name2\0name\0\0"s},
       {n18, "s", {}, "", 2, 0, "\0\0"s}, {n18, "x", {}, "", 10, 0, "\0"s},
-      {"[s]\r\nk=1\r\n\x95\x5C=2\r\n", "s", {}, "", 5, 2, "k\0\0\0\0"s}, {"[s]\r\n;c\r\n", "s", {}, "", 10, 0, "\0"s},
-      {{}, {}, {}, "", 10, 0, "\0"s},
+      {"[s]\r\nk=1\r\n\x95\x5C=2\r\n", "s", {}, "", 5, 2, "k\0\0\0\0"s}, {"[s]\r\n;c\r\n", "s", {}, "", 10, 0, "\0"s}, {{}, {}, {}, "", 10, 0, "\0"s},
       {"\xEF\xBB\xBF[s]\r\nk=v\r\n", "s", "k", "d", 100, 1, "d\0"s},  // a UTF-8 BOM is no BOM
       {"[\x83\x5D]\r\nk=2\r\n", "\x83\x5D", "k", "d", 100, 1, "2\0"s},  // trail bytes ] and [
       {"[\x81\x5B]\r\nk=2\r\n", "\x81\x5B", "k", "d", 100, 1, "2\0"s},
       {"[s]\r\n\x83\x41=1\r\n", "s", "\x83\x61", "d", 100, 1, "d\0"s},  // trail letters never folded
       {"[s]\r\n\tk\v=\t v \v\r\n", "s", "k", "d", 100, 1, "v\0"s}, {"[s]\r\nk=v\r\n", "s", "\tk", "d", 100, 1, "d\0"s},
-      {"[s]\r\nk=\x81\x40v\x81\x40\r\n", "s", "k", "d", 100, 5, "\x81\x40v\x81\x40\0"s},
-      {"[s]\r\nk=ab\0cd\r\n"s, "s", "k", "d", 100, 2, "ab\0"s},
+      {"[s]\r\nk=\x81\x40v\x81\x40\r\n", "s", "k", "d", 100, 5, "\x81\x40v\x81\x40\0"s}, {"[s]\r\nk=ab\0cd\r\n"s, "s", "k", "d", 100, 2, "ab\0"s},
       {"\xFF\xFE[\0s\0]\0\r\0\n\0k\0=\0\x68\x88\r\0\n\0j\0=\0w\0"s, "s", "j", "d", 100, 1, "w\0"s},
       {"\xFF\xFE[\0s\0]\0\r\0\n\0k\0=\0\x68\x88\r\0\n\0"s, "s", "k", "d", 100, 2, "\x95\x5C\0"s},
   };
@@ -107,17 +100,14 @@ TEST_F(ProfileTest, WritesChangeOnlyTheLinesTheyMust) {
       {"[sec]\r\nkey=value\r\n", {{"sec", "key2", "v2"}, {"sec2", "k", "v"}},
        "[sec]\r\nkey=value\r\nkey2=v2\r\n[sec2]\r\nk=v\r\n"},
       {"[a]\r\nk=1\r\n\r\n;c\r\n\r\n[b]\r\nx=2\r\n", {{"a", "new", "v"}}, "[a]\r\nk=1\r\nnew=v\r\n\r\n;c\r\n\r\n[b]\r\nx=2\r\n"},
-      {"[a]\r\n;c\r\n[b]\r\n", {{"a", "k", "v"}}, "[a]\r\nk=v\r\n;c\r\n[b]\r\n"},
-      {"[a]", {{"a", "k", "v"}}, "[a]\r\nk=v\r\n"},
-      {"[sec]\r\nkey=value", {{"SEC", "KEY", "value2"}}, "[sec]\r\nkey=value2\r\n"},
-      {"[a]\r\nk=1", {{"a", "j", "2"}}, "[a]\r\nk=1\r\nj=2\r\n"},
+      {"[a]\r\n;c\r\n[b]\r\n", {{"a", "k", "v"}}, "[a]\r\nk=v\r\n;c\r\n[b]\r\n"}, {"[a]", {{"a", "k", "v"}}, "[a]\r\nk=v\r\n"},
+      {"[sec]\r\nkey=value", {{"SEC", "KEY", "value2"}}, "[sec]\r\nkey=value2\r\n"}, {"[a]\r\nk=1", {{"a", "j", "2"}}, "[a]\r\nk=1\r\nj=2\r\n"},
       {"[a]\nk=1", {{"b", "x", "y"}}, "[a]\nk=1\r\n[b]\r\nx=y\r\n"},
       {"  [s]  \nk=1\r  j = 2 \n;x\r\n", {{"s", "J", "3"}}, "  [s]  \nk=1\rj=3\n;x\r\n"},
       {"[a]\r\nk=1\r\nj=2\r\n", {{"a", "K", {}}, {"a", "j", {}}, {"a", "nokey", {}}}, "[a]\r\n"},
       {"[a]\r\nk=1\r\n[A]\r\nk=2\r\n", {{"a", "k", {}}}, "[a]\r\n[A]\r\nk=2\r\n"},
       {";c0\r\n[sec]\r\n;c1\r\n[sec2]\r\n;c2\r\n", {{"sec", {}, ""}, {"sec2", {}, ""}}, ";c0\r\n;c1\r\n;c2\r\n"},
-      {"[a]\r\nk=1\r\n\r\nfoo\r\n[b]\r\n", {{"a", {}, {}}}, "\r\nfoo\r\n[b]\r\n"},
-      {{}, {{"  s  ", "  k  ", "  v  "}}, "[s]\r\nk=  v  \r\n"},
+      {"[a]\r\nk=1\r\n\r\nfoo\r\n[b]\r\n", {{"a", {}, {}}}, "\r\nfoo\r\n[b]\r\n"}, {{}, {{"  s  ", "  k  ", "  v  "}}, "[s]\r\nk=  v  \r\n"},
       {"[a]\r\nx=ab\x95\r\ny=\x85\x40\r\n", {{"a", "k", "v"}}, "[a]\r\nx=ab\x95\r\ny=\x85\x40\r\nk=v\r\n"},
       {{}, {{"a", "k", "line1\r\nline2=x"}}, "[a]\r\nk=line1\r\nline2=x\r\n"},
       {{}, {{"\x95\x5C", "\x83\x5C", "\x95\x5C\x81\x40"}}, "[\x95\x5C]\r\n\x83\x5C=\x95\x5C\x81\x40\r\n"},
@@ -352,68 +342,6 @@ TEST_F(ProfileTest, ManyFilesAndTwoThreadsStayConsistent) {
   EXPECT_EQ(Value("a") + Value("b"), "199199");
 }
 
-// Names that differ only in case, outer spaces, or a trail byte that is a letter (83 41 against 83 61).
-const std::vector<std::string> kNames = {"2004/09/10", "2004/09/11", "Common000", "common000", "KEY",
-                                         "key",        "\x83\x41",   "\x83\x61",  "a b",       ""};
-
-std::string RandomFile(std::mt19937& rng, bool utf16) {
-  auto pick = [&](const auto& v) { return v[rng() % v.size()]; };
-  const std::vector<std::string> headers = {"[Mekurinote]", " [mekurinote] ", "[Other]"}, breaks = {"\r\n", "\n", "\r"};
-  std::string text;
-  const int lines = 5 + rng() % 40;
-  for (int i = 0; i < lines; ++i) {
-    const unsigned kind = rng() % 10;
-    text += kind == 0 ? pick(headers) : kind == 1 ? ";" + pick(kNames) + "=c" : kind == 2 ? "" : kind == 3 ? "no equals"
-          : (rng() % 4 ? "" : "  ") + pick(kNames) + " = v" + std::to_string(i);
-    if (i + 1 < lines || rng() % 2) text += pick(breaks);
-  }
-  if (!utf16) return text;
-  std::string bytes = "\xFF\xFE";  // ASCII only, so each byte widens to a unit
-  for (char c : text) bytes += c, bytes += '\0';
-  return bytes;
-}
-
-// The batch writes of the purge and the common list equal their single writes one by one.
-TEST_F(ProfileTest, BatchWritesEqualWritingOneByOne) {
-  profile::SetDurableWrites(false);
-  std::mt19937 rng(20040910);
-  const fs::path one = dir_ / "one.ini", batch = dir_ / "batch.ini";
-  const std::vector<std::string> values = {"v", "new", "", " padded ", "\x83\x41", "v0"};
-  for (int round = 0; round < 250; ++round) {
-    const std::string bytes = RandomFile(rng, round % 10 == 9);
-    fs::remove(one);
-    fs::remove(batch);
-    if (round % 13 != 12) Put(one, bytes), Put(batch, bytes);
-    const char* section = round % 3 ? "Mekurinote" : " MEKURINOTE ";
-    std::vector<std::string> names = kNames;
-    names.insert(names.end(), {"fresh1", "fresh2"});
-    std::shuffle(names.begin(), names.end(), rng);
-    std::vector<std::string> keys, distinct;  // distinct even without regard to case
-    for (const std::string& n : names) {
-      if (n.empty() || std::any_of(distinct.begin(), distinct.end(), [&](auto& k) { return !strcasecmp(k.c_str(), n.c_str()); })) continue;
-      distinct.push_back(n);
-      keys.push_back(rng() % 5 ? n : " " + n + " ");
-    }
-    std::vector<std::pair<std::string, std::string>> pairs;
-    std::vector<std::string> removals;
-    if (round % 2) {  // the purge: any names, repeats and missing ones included
-      for (int i = rng() % 12; i > 0; --i) removals.push_back(rng() % 7 ? names[rng() % names.size()] : "missing");
-      for (const std::string& k : removals) ASSERT_TRUE(profile::WriteString(section, k.c_str(), nullptr, one));
-      ASSERT_TRUE(profile::DeleteKeys(section, removals, batch));
-    } else {  // the common list's close: distinct keys written, then others removed
-      const size_t writes = rng() % (keys.size() + 1);
-      for (size_t i = 0; i < keys.size(); ++i) {
-        if (i < writes) pairs.emplace_back(keys[i], values[rng() % values.size()]);
-        else if (rng() % 2) removals.push_back(keys[i]);
-      }
-      for (const auto& [k, v] : pairs) ASSERT_TRUE(profile::WriteString(section, k.c_str(), v.c_str(), one));
-      for (const std::string& k : removals) ASSERT_TRUE(profile::WriteString(section, k.c_str(), nullptr, one));
-      ASSERT_TRUE(profile::WriteKeys(section, pairs, removals, batch));
-    }
-    ASSERT_EQ(fs::exists(batch), fs::exists(one)) << round;
-    ASSERT_EQ(Content(batch), Content(one)) << "round " << round << "\n" << bytes;
-  }
-}
 
 }  // namespace
 }  // namespace mekuri
