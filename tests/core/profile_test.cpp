@@ -32,9 +32,7 @@ class ProfileTest : public TempDir {
     return {count, buffer};
   }
   std::string Value(const char* key) { return profile::Read("s", key, "d", 100, file_).text; }
-  bool Write(const Text& sec, const Text& key, const Text& value) {
-    return profile::WriteString(Ptr(sec), Ptr(key), Ptr(value), file_);
-  }
+  bool Write(const Text& sec, const Text& key, const Text& value) { return profile::WriteString(Ptr(sec), Ptr(key), Ptr(value), file_); }
   // Dates the file an hour back, as one last written long ago.
   static void Age(const fs::path& file) {
     const timespec times[2] = {{time(nullptr) - 3600, 0}, {time(nullptr) - 3600, 0}};
@@ -122,33 +120,25 @@ TEST_F(ProfileTest, WritesChangeOnlyTheLinesTheyMust) {
     for (const auto& [sec, key, value] : c.writes) EXPECT_TRUE(Write(sec, key, value)) << c.after;
     EXPECT_EQ(Content(file_), c.after);
   }
-  EXPECT_FALSE(Write({}, "k", "v"));
-  EXPECT_FALSE(profile::WriteString("a", "k", "v", fs::path()));
-  EXPECT_FALSE(profile::WriteKeys(nullptr, {{"k", "v"}}, {}, file_));
-  EXPECT_FALSE(profile::DeleteKeys(nullptr, {"k"}, file_));
+  EXPECT_FALSE(Write({}, "k", "v") || profile::WriteString("a", "k", "v", fs::path()) || profile::WriteKeys(nullptr, {{"k", "v"}}, {}, file_) ||
+               profile::DeleteKeys(nullptr, {"k"}, file_));
 }
 
 TEST_F(ProfileTest, WritesThatChangeNothingLeaveTheFileAlone) {
-  EXPECT_TRUE(Write("a", "k", {}));  // nothing to delete: no file is made
-  EXPECT_TRUE(profile::DeleteKeys("a", {"k"}, file_));
+  EXPECT_TRUE(Write("a", "k", {}) && profile::DeleteKeys("a", {"k"}, file_));  // nothing to delete: no file is made
   EXPECT_FALSE(fs::exists(file_));
   Put(file_, "[a]\r\nk = v \r\nq=\" x \"\r\n[b]\r\n");
   Age(file_);
   struct stat before {};
   ASSERT_EQ(stat(file_.c_str(), &before), 0);
   for (const auto& [sec, key, value] : std::vector<std::array<Text, 3>>{
-           {"a", "K", "v"}, {"a", "q", " x "}, {"a", "q", "\" x \""}, {"a", "no", {}}, {"c", "no", {}}, {"c", {}, {}}}) {
+           {"a", "K", "v"}, {"a", "q", " x "}, {"a", "q", "\" x \""}, {"a", "no", {}}, {"c", "no", {}}, {"c", {}, {}}})
     EXPECT_TRUE(Write(sec, key, value));
-  }
-  EXPECT_TRUE(profile::WriteKeys("a", {{"k", "v"}, {"q", " x "}}, {"no"}, file_));
-  EXPECT_TRUE(profile::WriteKeys("a", {}, {}, file_));
-  EXPECT_TRUE(profile::DeleteKeys("a", {}, file_));
-  EXPECT_TRUE(profile::DeleteKeys("b", {"k"}, file_));
-  EXPECT_TRUE(profile::DeleteKeys("c", {"k"}, file_));
+  EXPECT_TRUE(profile::WriteKeys("a", {{"k", "v"}, {"q", " x "}}, {"no"}, file_) && profile::WriteKeys("a", {}, {}, file_) &&
+              profile::DeleteKeys("a", {}, file_) && profile::DeleteKeys("b", {"k"}, file_) && profile::DeleteKeys("c", {"k"}, file_));
   struct stat after {};
   ASSERT_EQ(stat(file_.c_str(), &after), 0);
-  EXPECT_EQ(after.st_ino, before.st_ino);
-  EXPECT_EQ(after.st_mtim.tv_sec, before.st_mtim.tv_sec);
+  EXPECT_EQ(std::make_pair(after.st_ino, after.st_mtim.tv_sec), std::make_pair(before.st_ino, before.st_mtim.tv_sec));
   ASSERT_TRUE(Write("a", "k", "w"));
   ASSERT_EQ(stat(file_.c_str(), &after), 0);
   EXPECT_NE(after.st_ino, before.st_ino) << "a change replaces the file whole";
@@ -167,8 +157,7 @@ TEST_F(ProfileTest, ChangesByAnotherProgramAreSeenAtTheNextCall) {
   std::this_thread::sleep_for(std::chrono::milliseconds(100));
   EXPECT_EQ(Value("k"), "4");
   const uint64_t reads = profile::testing::FileReads();
-  EXPECT_EQ(Value("k"), "4");
-  EXPECT_EQ(profile::testing::FileReads(), reads);
+  EXPECT_EQ(Value("k") + std::to_string(profile::testing::FileReads() - reads), "40");
   Put(file_, "[s]\r\nk=5\r\n");
   Age(file_);
   EXPECT_EQ(Value("k"), "5");
@@ -179,11 +168,9 @@ TEST_F(ProfileTest, ChangesByAnotherProgramAreSeenAtTheNextCall) {
   // Our own write vouches for the file at once.
   ASSERT_TRUE(Write("s", "k", "7"));
   const uint64_t written = profile::testing::FileReads();
-  EXPECT_EQ(Value("k"), "7");
-  EXPECT_EQ(profile::testing::FileReads(), written);
+  EXPECT_EQ(Value("k") + std::to_string(profile::testing::FileReads() - written), "70");
   fs::remove(file_);
-  EXPECT_EQ(Value("k"), "d");
-  EXPECT_EQ(profile::ReadBytes(file_), std::nullopt);
+  EXPECT_EQ(std::make_pair(Value("k"), profile::ReadBytes(file_)), std::make_pair("d"s, std::optional<std::string>()));
   fs::create_directory(file_);
   EXPECT_EQ(profile::ReadBytes(file_), std::nullopt);
   EXPECT_FALSE(Write("s", "k", "v")) << "a folder in the file's place";
@@ -192,41 +179,30 @@ TEST_F(ProfileTest, ChangesByAnotherProgramAreSeenAtTheNextCall) {
   const fs::path huge = dir_ / "huge.ini";  // past the engine's size limit: unreadable, never written
   Put(huge, "[s]\r\nk=v\r\n");
   fs::resize_file(huge, (uint64_t{1} << 30) + 1);
-  EXPECT_EQ(profile::Read("s", "k", "d", 10, huge).text, "d");
-  EXPECT_FALSE(profile::WriteString("s", "k", "w", huge));
+  EXPECT_TRUE(profile::Read("s", "k", "d", 10, huge).text == "d" && !profile::WriteString("s", "k", "w", huge));
 }
 
 TEST_F(ProfileTest, AnInterruptedWriteLeavesTheOldFileOrItsCopy) {
   ASSERT_TRUE(Write("s", "k", "old"));
   profile::testing::SetStopAfterTempFile(true);
-  EXPECT_FALSE(Write("s", "k", "new"));
-  EXPECT_FALSE(Write("s", "j", "new"));
-  profile::testing::SetStopAfterTempFile(false);
-  EXPECT_EQ(Content(file_), "[s]\r\nk=old\r\n");
-  EXPECT_EQ(FilesInFolder(), 3u);  // the file and two complete temporary files
-  EXPECT_EQ(Value("k"), "old");
-
+  EXPECT_FALSE(Write("s", "k", "new") || Write("s", "j", "new"));
+  profile::testing::SetStopAfterTempFile(false);  // the file and two complete temporary files:
+  EXPECT_EQ(std::make_tuple(Content(file_), FilesInFolder(), Value("k")), std::make_tuple("[s]\r\nk=old\r\n"s, size_t{3}, "old"s));
   // A rename refused (the file held open elsewhere): written in place, the copy kept only meanwhile.
   profile::testing::SetRenameRefused(true);
   EXPECT_TRUE(Write("s", "k", "in place"));
-  EXPECT_EQ(Content(file_), "[s]\r\nk=in place\r\n");
-  EXPECT_EQ(FilesInFolder(), 3u);
+  EXPECT_EQ(std::make_pair(Content(file_), FilesInFolder()), std::make_pair("[s]\r\nk=in place\r\n"s, size_t{3}));
   // Torn in place: the whole new version stays beside the file, and the next reader or writer completes it.
   profile::testing::SetInPlaceCut(7);
   EXPECT_FALSE(Write("s", "k", "torn"));
   EXPECT_TRUE(fs::exists(file_.string() + ".restore"));
-  profile::testing::SetInPlaceCut(-1);
-  profile::testing::SetRenameRefused(false);
-  EXPECT_EQ(Value("k"), "torn");
-  EXPECT_FALSE(fs::exists(file_.string() + ".restore"));
-  profile::testing::SetRenameRefused(true);
-  profile::testing::SetInPlaceCut(3);
+  profile::testing::SetInPlaceCut(-1), profile::testing::SetRenameRefused(false);
+  EXPECT_TRUE(Value("k") == "torn" && !fs::exists(file_.string() + ".restore"));
+  profile::testing::SetRenameRefused(true), profile::testing::SetInPlaceCut(3);
   EXPECT_FALSE(Write("s", "k", "torn again"));
-  profile::testing::SetInPlaceCut(-1);
-  profile::testing::SetRenameRefused(false);
+  profile::testing::SetInPlaceCut(-1), profile::testing::SetRenameRefused(false);
   EXPECT_TRUE(Write("s", "j", "next"));
-  EXPECT_EQ(Content(file_), "[s]\r\nk=torn again\r\nj=next\r\n");
-  EXPECT_EQ(FilesInFolder(), 3u);
+  EXPECT_EQ(std::make_pair(Content(file_), FilesInFolder()), std::make_pair("[s]\r\nk=torn again\r\nj=next\r\n"s, size_t{3}));
 }
 
 TEST_F(ProfileTest, AWriteThatCannotFinishReportsFailureAndKeepsTheFile) {
@@ -247,8 +223,7 @@ TEST_F(ProfileTest, AWriteThatCannotFinishReportsFailureAndKeepsTheFile) {
   profile::testing::SetRenameRefused(false);
   full(false);
   EXPECT_FALSE(replaced || batch || refused);
-  EXPECT_EQ(Content(file_), "[s]\r\nk=v\r\n");
-  EXPECT_EQ(FilesInFolder(), 1u);
+  EXPECT_EQ(std::make_pair(Content(file_), FilesInFolder()), std::make_pair("[s]\r\nk=v\r\n"s, size_t{1}));
   if (!SetImmutable(dir_, true)) GTEST_SKIP() << "no immutable flag here";
   full(true);
   const bool inPlace = Write("s", "k", big);
@@ -280,11 +255,10 @@ TEST_F(ProfileTest, TemporaryFilesOfEndedWritersGoAtTheFirstWrite) {
 }
 
 TEST_F(ProfileTest, RefusedWritesKeepTheFileAndALockedFolderIsWrittenInPlace) {
-  EXPECT_FALSE(profile::WriteString("s", "k", "v", dir_ / "missing" / "memo.dat"));
-  EXPECT_FALSE(profile::WriteString("s", "k", nullptr, dir_ / "missing" / "memo.dat"));
-  EXPECT_FALSE(profile::WriteKeys("s", {{"k", "v"}}, {}, dir_ / "missing" / "memo.dat"));
-  EXPECT_FALSE(profile::WriteKeys("s", {}, {"k"}, dir_ / "missing" / "memo.dat"));
-  EXPECT_FALSE(fs::exists(dir_ / "missing"));
+  const fs::path missing = dir_ / "missing" / "memo.dat";
+  for (bool ok : {profile::WriteString("s", "k", "v", missing), profile::WriteString("s", "k", nullptr, missing),
+                  profile::WriteKeys("s", {{"k", "v"}}, {}, missing), profile::WriteKeys("s", {}, {"k"}, missing), fs::exists(dir_ / "missing")})
+    EXPECT_FALSE(ok);
   const fs::path longest = dir_ / std::string(250, 'n');  // no room left for a temporary name: refused, kept
   Put(longest, "[s]\r\nk=v\r\n");
   EXPECT_FALSE(profile::WriteString("s", "k", "w", longest));
@@ -292,20 +266,16 @@ TEST_F(ProfileTest, RefusedWritesKeepTheFileAndALockedFolderIsWrittenInPlace) {
   fs::remove(longest);
   ASSERT_TRUE(Write("s", "k", "v"));
   if (!SetImmutable(file_, true)) GTEST_SKIP() << "no immutable flag here";
-  EXPECT_FALSE(Write("s", "k", "w"));
-  EXPECT_FALSE(Write("s", "k", {}));
-  EXPECT_FALSE(Write("s", "k", "v")) << "Windows opens the file even for no change";
-  EXPECT_FALSE(profile::WriteKeys("s", {{"k", "v"}}, {}, file_));
-  EXPECT_FALSE(profile::DeleteKeys("s", {"k"}, file_));
+  for (bool ok : {Write("s", "k", "w"), Write("s", "k", {}), Write("s", "k", "v"), profile::WriteKeys("s", {{"k", "v"}}, {}, file_),
+                  profile::DeleteKeys("s", {"k"}, file_)})
+    EXPECT_FALSE(ok) << "Windows opens the file even for no change";
   SetImmutable(file_, false);
   EXPECT_EQ(Content(file_), "[s]\r\nk=v\r\n");
   // A folder where files may be changed but not created: written in place.
   ASSERT_TRUE(SetImmutable(dir_, true));
-  EXPECT_TRUE(Write("s", "k", "longer value"));
-  EXPECT_TRUE(Write("s", "k", "w"));
+  EXPECT_TRUE(Write("s", "k", "longer value") && Write("s", "k", "w"));
   SetImmutable(dir_, false);
-  EXPECT_EQ(Content(file_), "[s]\r\nk=w\r\n");
-  EXPECT_EQ(FilesInFolder(), 1u);
+  EXPECT_EQ(std::make_pair(Content(file_), FilesInFolder()), std::make_pair("[s]\r\nk=w\r\n"s, size_t{1}));
 }
 
 TEST_F(ProfileTest, AFileReachedThroughALinkIsWrittenThroughItWithItsMode) {
@@ -315,8 +285,7 @@ TEST_F(ProfileTest, AFileReachedThroughALinkIsWrittenThroughItWithItsMode) {
   fs::permissions(target, fs::perms::owner_read | fs::perms::owner_write);
   fs::create_symlink(target, file_);
   ASSERT_TRUE(Write("s", "k", "w"));
-  EXPECT_TRUE(fs::is_symlink(file_));
-  EXPECT_EQ(Content(target), "[s]\r\nk=w\r\n");
+  EXPECT_TRUE(fs::is_symlink(file_) && Content(target) == "[s]\r\nk=w\r\n");
   EXPECT_EQ(fs::status(target).permissions() & fs::perms::all, fs::perms::owner_read | fs::perms::owner_write);
 }
 
@@ -325,9 +294,7 @@ TEST_F(ProfileTest, ManyFilesAndTwoThreadsStayConsistent) {
   for (int round = 0; round < 2; ++round) {
     for (int i = 0; i < 7; ++i) {
       ASSERT_TRUE(profile::WriteString("s", "k", std::to_string(i * 10 + round).c_str(), dir_ / std::to_string(i)));
-      for (int j = 0; j <= i; ++j) {
-        EXPECT_EQ(profile::Read("s", "k", "", 10, dir_ / std::to_string(j)).text, std::to_string(j * 10 + round));
-      }
+      for (int j = 0; j <= i; ++j) EXPECT_EQ(profile::Read("s", "k", "", 10, dir_ / std::to_string(j)).text, std::to_string(j * 10 + round));
     }
   }
   auto worker = [this](const char* key) {
