@@ -67,8 +67,7 @@ TEST_F(StoreTest, UnreadableIsNotAbsent) {
       {good, cipher_, Stored::Readable, u"秘密のメモ"}, {*EncipherText(cipher_, u""), cipher_, Stored::Readable, u""},
       {good, CipherLibrary{}, Stored::Unreadable, u""}, {good, failing, Stored::Unreadable, u""},
       {flipped, cipher_, Stored::Unreadable, u""}, {good.substr(0, good.size() - 4), cipher_, Stored::Unreadable, u""},
-      {"\x8A\xBF\x8E\x9A", cipher_, Stored::Unreadable, u""},
-      {good + std::string(70000, 'A'), cipher_, Stored::Unreadable, u""},  // fills the read: maybe cut
+      {"\x8A\xBF\x8E\x9A", cipher_, Stored::Unreadable, u""}, {good + std::string(70000, 'A'), cipher_, Stored::Unreadable, u""},  // fills the read: maybe cut
   };
   for (const auto& c : cases) {
     ASSERT_TRUE(profile::WriteString(kMemoSection, "2004/09/10", c.value ? c.value->c_str() : nullptr, file_));
