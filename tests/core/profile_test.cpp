@@ -20,10 +20,7 @@ const char* Ptr(const Text& text) { return text ? text->c_str() : nullptr; }
 
 class ProfileTest : public TempDir {
  protected:
-  void TearDown() override {  // the testing hooks are each test's own to switch back
-    profile::SetDurableWrites(true);
-    TempDir::TearDown();
-  }
+  void TearDown() override { profile::SetDurableWrites(true), TempDir::TearDown(); }
   // The count, and the buffer up to the last byte the call wrote (the rest must still hold the sentinel).
   std::pair<uint32_t, std::string> Get(const Text& sec, const Text& key, const Text& def, uint32_t cap) {
     std::string buffer(cap + 8, '\xCC');
@@ -33,8 +30,7 @@ class ProfileTest : public TempDir {
   }
   std::string Value(const char* key) { return profile::Read("s", key, "d", 100, file_).text; }
   bool Write(const Text& sec, const Text& key, const Text& value) { return profile::WriteString(Ptr(sec), Ptr(key), Ptr(value), file_); }
-  // Dates the file an hour back, as one last written long ago.
-  static void Age(const fs::path& file) {
+  static void Age(const fs::path& file) {  // as one last written an hour ago
     const timespec times[2] = {{time(nullptr) - 3600, 0}, {time(nullptr) - 3600, 0}};
     ASSERT_EQ(utimensat(AT_FDCWD, file.c_str(), times, 0), 0);
   }
@@ -44,11 +40,7 @@ TEST_F(ProfileTest, ReadsAsWindowsDoes) {
   const std::string n18 = "[s]\r\nname1=a\r\nname2=b\r\nname3=c\r\n", v13 = "[s]\r\nk=value\r\n";
   const std::string q = "[q]\r\nq1=\"v\"\r\nq3=\"v'\r\nq6=  \" a \"  \r\nq10=''x''\r\n", v14 = "[s]\r\nk=a\x95\x5C\x8E\xA6\r\n";
   const std::string dup = "[a]\r\nk=1\r\n[b]\r\nx=0\r\n[A]\r\nk=2\r\nj=3\r\nK=4\r\n";
-  const struct {
-    Text file, sec, key, def;  // file nullopt: no file
-    uint32_t cap, count;
-    std::string buffer;
-  } cases[] = {
+  const struct { Text file, sec, key, def; uint32_t cap, count; std::string buffer; } cases[] = {  // file nullopt: no file
       {"[sec]\r\nkey=value\r\n", "sec", "key", "d", 100, 5, "value\0"s},
       {"  [  sec  ]  \r\n  key  =  value  x  \r\n", "  sec  ", "  key  ", "d", 100, 8, "value  x\0"s},
       {"[SeC]\r\nKeY=v\r\n", "sEc", "kEy", "d", 100, 1, "v\0"s}, {dup, "a", "j", "d", 100, 1, "d\0"s},  // the first section of a name only
@@ -82,8 +74,7 @@ TEST_F(ProfileTest, ReadsAsWindowsDoes) {
       {"\xFF\xFE[\0s\0]\0\r\0\n\0k\0=\0\x68\x88\r\0\n\0"s, "s", "k", "d", 100, 2, "\x95\x5C\0"s},
   };
   for (const auto& c : cases) {
-    profile::ClearCache();
-    fs::remove(file_);
+    profile::ClearCache(), fs::remove(file_);
     if (c.file) Put(file_, *c.file);
     EXPECT_EQ(Get(c.sec, c.key, c.def, c.cap), std::make_pair(c.count, c.buffer))
         << testing::PrintToString(c.file) << " " << testing::PrintToString(c.key) << " cap " << c.cap;
@@ -112,8 +103,7 @@ TEST_F(ProfileTest, WritesChangeOnlyTheLinesTheyMust) {
       {"\xFF\xFE[\0s\0]\0\r\0\n\0x"s, {{"t", "u", "v"}}, "\xFF\xFE[\0s\0]\0\r\0\n\0[\0t\0]\0\r\0\n\0u\0=\0v\0\r\0\n\0x"s},
   };
   for (const auto& c : cases) {
-    profile::ClearCache();
-    fs::remove(file_);
+    profile::ClearCache(), fs::remove(file_);
     if (c.before) Put(file_, *c.before);
     for (const auto& [sec, key, value] : c.writes) EXPECT_TRUE(Write(sec, key, value)) << c.after;
     EXPECT_EQ(Content(file_), c.after);
@@ -146,12 +136,10 @@ TEST_F(ProfileTest, ChangesByAnotherProgramAreSeenAtTheNextCall) {
   Put(file_, "[s]\r\nk=1\r\n");
   EXPECT_EQ(Value("k"), "1");
   Put(file_, "[s]\r\nk=2\r\n");  // same size, same moment
-  EXPECT_EQ(Value("k"), "2");
-  EXPECT_TRUE(Write("s", "k", "3"));
+  EXPECT_TRUE(Value("k") == "2" && Write("s", "k", "3"));
   Put(file_, "[s]\r\nk=4\r\n");  // right after our own write
   EXPECT_EQ(Value("k"), "4");
-  // An old file is read once, then only its stamp is checked; the change time of its inode is new, though.
-  Age(file_);
+  Age(file_);  // an old file is read once, then only its stamp is checked; its inode's change time is new, though
   std::this_thread::sleep_for(std::chrono::milliseconds(100));
   EXPECT_EQ(Value("k"), "4");
   const uint64_t reads = profile::testing::FileReads();
@@ -159,19 +147,16 @@ TEST_F(ProfileTest, ChangesByAnotherProgramAreSeenAtTheNextCall) {
   Put(file_, "[s]\r\nk=5\r\n");
   Age(file_);
   EXPECT_EQ(Value("k"), "5");
-  Put(dir_ / "other", "[s]\r\nk=6\r\n");
-  Age(dir_ / "other");
+  Put(dir_ / "other", "[s]\r\nk=6\r\n"), Age(dir_ / "other");
   fs::rename(dir_ / "other", file_);
   EXPECT_EQ(Value("k"), "6");
-  // Our own write vouches for the file at once.
-  ASSERT_TRUE(Write("s", "k", "7"));
+  ASSERT_TRUE(Write("s", "k", "7"));  // our own write vouches for the file at once
   const uint64_t written = profile::testing::FileReads();
   EXPECT_EQ(Value("k") + std::to_string(profile::testing::FileReads() - written), "70");
   fs::remove(file_);
   EXPECT_EQ(std::make_pair(Value("k"), profile::ReadBytes(file_)), std::make_pair("d"s, std::optional<std::string>()));
-  fs::create_directory(file_);
-  EXPECT_EQ(profile::ReadBytes(file_), std::nullopt);
-  EXPECT_FALSE(Write("s", "k", "v")) << "a folder in the file's place";
+  fs::create_directory(file_);  // a folder in the file's place
+  EXPECT_TRUE(profile::ReadBytes(file_) == std::nullopt && !Write("s", "k", "v"));
   Put(file_.string() + ".restore", "[s]\r\nk=copy\r\n");
   EXPECT_FALSE(Write("s", "k", "v")) << "a copy that cannot be put back";
   const fs::path huge = dir_ / "huge.ini";  // past the engine's size limit: unreadable, never written
@@ -186,12 +171,10 @@ TEST_F(ProfileTest, AnInterruptedWriteLeavesTheOldFileOrItsCopy) {
   EXPECT_FALSE(Write("s", "k", "new") || Write("s", "j", "new"));
   profile::testing::SetStopAfterTempFile(false);  // the file and two complete temporary files:
   EXPECT_EQ(std::make_tuple(Content(file_), FilesInFolder(), Value("k")), std::make_tuple("[s]\r\nk=old\r\n"s, size_t{3}, "old"s));
-  // A rename refused (the file held open elsewhere): written in place, the copy kept only meanwhile.
-  profile::testing::SetRenameRefused(true);
+  profile::testing::SetRenameRefused(true);  // as for a file held open elsewhere: written in place, the copy kept meanwhile
   EXPECT_TRUE(Write("s", "k", "in place"));
   EXPECT_EQ(std::make_pair(Content(file_), FilesInFolder()), std::make_pair("[s]\r\nk=in place\r\n"s, size_t{3}));
-  // Torn in place: the whole new version stays beside the file, and the next reader or writer completes it.
-  profile::testing::SetInPlaceCut(7);
+  profile::testing::SetInPlaceCut(7);  // torn in place: the new version stays beside the file for the next call to complete
   EXPECT_FALSE(Write("s", "k", "torn"));
   EXPECT_TRUE(fs::exists(file_.string() + ".restore"));
   profile::testing::SetInPlaceCut(-1), profile::testing::SetRenameRefused(false);
@@ -218,8 +201,7 @@ TEST_F(ProfileTest, AWriteThatCannotFinishReportsFailureAndKeepsTheFile) {
   const bool replaced = Write("s", "k", big), batch = profile::WriteKeys("s", {{"k", big}}, {}, file_);
   profile::testing::SetRenameRefused(true);
   const bool refused = Write("s", "k", big);
-  profile::testing::SetRenameRefused(false);
-  full(false);
+  profile::testing::SetRenameRefused(false), full(false);
   EXPECT_FALSE(replaced || batch || refused);
   EXPECT_EQ(std::make_pair(Content(file_), FilesInFolder()), std::make_pair("[s]\r\nk=v\r\n"s, size_t{1}));
   if (!SetImmutable(dir_, true)) GTEST_SKIP() << "no immutable flag here";
@@ -258,8 +240,7 @@ TEST_F(ProfileTest, RefusedWritesKeepTheFileAndALockedFolderIsWrittenInPlace) {
     EXPECT_FALSE(ok);
   const fs::path longest = dir_ / std::string(250, 'n');  // no room left for a temporary name: refused, kept
   Put(longest, "[s]\r\nk=v\r\n");
-  EXPECT_FALSE(profile::WriteString("s", "k", "w", longest));
-  EXPECT_EQ(Content(longest), "[s]\r\nk=v\r\n");
+  EXPECT_TRUE(!profile::WriteString("s", "k", "w", longest) && Content(longest) == "[s]\r\nk=v\r\n");
   fs::remove(longest);
   ASSERT_TRUE(Write("s", "k", "v"));
   if (!SetImmutable(file_, true)) GTEST_SKIP() << "no immutable flag here";
@@ -268,8 +249,7 @@ TEST_F(ProfileTest, RefusedWritesKeepTheFileAndALockedFolderIsWrittenInPlace) {
     EXPECT_FALSE(ok) << "Windows opens the file even for no change";
   SetImmutable(file_, false);
   EXPECT_EQ(Content(file_), "[s]\r\nk=v\r\n");
-  // A folder where files may be changed but not created: written in place.
-  ASSERT_TRUE(SetImmutable(dir_, true));
+  ASSERT_TRUE(SetImmutable(dir_, true));  // files may be changed but not created: written in place
   EXPECT_TRUE(Write("s", "k", "longer value") && Write("s", "k", "w"));
   SetImmutable(dir_, false);
   EXPECT_EQ(std::make_pair(Content(file_), FilesInFolder()), std::make_pair("[s]\r\nk=w\r\n"s, size_t{1}));
@@ -295,14 +275,10 @@ TEST_F(ProfileTest, ManyFilesAndTwoThreadsStayConsistent) {
     }
   }
   auto worker = [this](const char* key) {
-    for (int i = 0; i < 200; ++i) {
-      profile::WriteString("s", key, std::to_string(i).c_str(), file_);
-      profile::Read("s", key, "", 10, file_);
-    }
+    for (int i = 0; i < 200; ++i) profile::WriteString("s", key, std::to_string(i).c_str(), file_), profile::Read("s", key, "", 10, file_);
   };
   std::thread a(worker, "a"), b(worker, "b");
-  a.join();
-  b.join();
+  a.join(), b.join();
   EXPECT_EQ(Value("a") + Value("b"), "199199");
 }
 
