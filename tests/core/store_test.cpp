@@ -27,19 +27,16 @@ TEST_F(StoreTest, SavedMemosReadBackAsCp932AllowsAndEmptyOnesGo) {
   }
   ASSERT_EQ(SaveMemoText(file_, cipher_, "2004/09/11", u"other"), SaveResult::Saved);
   EXPECT_EQ(SaveMemoText(file_, cipher_, "2004/09/10", u""), SaveResult::Saved);
-  EXPECT_EQ(Content(file_).find("2004/09/10"), std::string::npos);
-  EXPECT_EQ(ReadMemoText(file_, cipher_, "2004/09/11"), u"other");
-}
-
-TEST_F(StoreTest, PresenceNeedsANonEmptyValue) {
-  EXPECT_FALSE(MemoPresent(file_, Day(2007, 1, 16)));  // no file
+  EXPECT_TRUE(Content(file_).find("2004/09/10") == std::string::npos && ReadMemoText(file_, cipher_, "2004/09/11") == u"other");
+  fs::remove(file_);
+  EXPECT_FALSE(MemoPresent(file_, Day(2007, 1, 16)));  // no file; below, presence needs a non-empty value
   Put(file_, "[Mekurinote]\r\n2007/01/16=\r\n2007/01/17=\"\"\r\n2007/01/18=Q\r\n[Other]\r\n2007/01/19=QUJD\r\n");
   for (auto [day, present] : {std::pair{16, false}, {17, false}, {18, true}, {19, false}}) EXPECT_EQ(MemoPresent(file_, Day(2007, 1, day)), present) << day;
 }
 
 TEST_F(StoreTest, AFailedSaveKeepsTheStoredMemo) {
-  const CipherLibrary failing{[](const char*, int32_t, char*, int32_t*) { return 1; }, cipher_.decipher};
-  const CipherLibrary silent{[](const char*, int32_t, char*, int32_t*) { return 0; }, cipher_.decipher};
+  const CipherLibrary failing{[](const char*, int32_t, char*, int32_t*) { return 1; }, cipher_.decipher},
+      silent{[](const char*, int32_t, char*, int32_t*) { return 0; }, cipher_.decipher};
   const struct { CipherLibrary cipher; bool locked; std::u16string text; SaveResult expected; } cases[] = {
       {CipherLibrary{}, false, u"new", SaveResult::CipherFailed}, {failing, false, u"new", SaveResult::CipherFailed},
       {silent, false, u"new", SaveResult::CipherFailed}, {cipher_, true, u"new", SaveResult::WriteFailed}, {cipher_, true, u"", SaveResult::WriteFailed}};
@@ -54,8 +51,7 @@ TEST_F(StoreTest, AFailedSaveKeepsTheStoredMemo) {
   }
 }
 
-// A stored memo the window cannot read is told apart from no memo, so that the window does not save over it.
-TEST_F(StoreTest, UnreadableIsNotAbsent) {
+TEST_F(StoreTest, UnreadableIsNotAbsentSoTheWindowDoesNotSaveOverIt) {
   ASSERT_EQ(SaveMemoText(file_, cipher_, "2004/09/10", u"秘密のメモ"), SaveResult::Saved);
   const std::string good = Value("2004/09/10");
   std::string flipped = good;
@@ -127,8 +123,7 @@ TEST_F(StoreTest, MemosAroundDamageStillReadAndSavesLeaveTheDamageAlone) {
   }
 }
 
-// Damage on line 1 hides the header there, as Windows reads it: the memos under it stay unread, and
-// a save adds a section behind them that reads back.
+// Damage on line 1 hides the header there, as Windows reads it; a save adds a section behind that reads back.
 TEST_F(StoreTest, DamageAtTheStartHidesTheFirstSectionButLosesNothing) {
   const std::string memos = "[Mekurinote]\r\n2004/09/10=" + Enciphered(u"前") + "\r\n";
   for (const std::string& old : {"\xEF\xBB\xBF" + memos, "\0"s + memos, "\xFF\xFE"s + memos, "\xFF\xFE"s + memos + "x"}) {
@@ -142,8 +137,7 @@ TEST_F(StoreTest, DamageAtTheStartHidesTheFirstSectionButLosesNothing) {
   }
 }
 
-// A hundred years of daily memos: a rewrite per key would take minutes.
-TEST_F(StoreTest, HundredYearsOfMemosStayQuick) {
+TEST_F(StoreTest, HundredYearsOfMemosStayQuick) {  // a rewrite per key would take minutes
   const std::string value = Enciphered(u"毎日");
   std::string bytes = "[Mekurinote]\r\n";
   const Date first = Day(2000, 1, 1), shown = Day(2050, 6, 1);
@@ -196,8 +190,7 @@ TEST_F(StoreTest, CommonListFailuresKeepTheStoredList) {
   EXPECT_EQ(Content(file_), before);
 }
 
-// A value the list cannot read keeps its key and its bytes through a close; the items go around it.
-TEST_F(StoreTest, UnreadableCommonValuesKeepTheirKeysAndBytes) {
+TEST_F(StoreTest, UnreadableCommonValuesKeepTheirKeysAndBytesAndItemsGoAroundThem) {
   const std::string stored[] = {Enciphered(u"一番"), "damaged", Enciphered(u"二番"), std::string(600, 'Q'),
                                 Enciphered(u""), "", Enciphered(u"三番")};
   const CipherLibrary failing{cipher_.encipher, [](const char*, int32_t, char*, int32_t*) { return 1; }};
