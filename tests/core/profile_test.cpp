@@ -130,6 +130,8 @@ TEST_F(ProfileTest, WritesThatChangeNothingLeaveTheFileAlone) {
   ASSERT_TRUE(Write("a", "k", "w"));
   ASSERT_EQ(stat(file_.c_str(), &after), 0);
   EXPECT_NE(after.st_ino, before.st_ino) << "a change replaces the file whole";
+  ASSERT_TRUE(profile::DeleteKeys(" a ", {" K ", " q "}, file_));  // the batch trims names as the single calls do
+  EXPECT_EQ(Content(file_), "[a]\r\n[b]\r\n");
 }
 
 TEST_F(ProfileTest, ChangesByAnotherProgramAreSeenAtTheNextCall) {
