@@ -1,5 +1,4 @@
-// The small parsers, one target each: built once per target with -DFUZZ_ENTRY=<Name>. Each checks the parser
-// against a reference written from the rules, or against its own inverse.
+// The small parsers, one target each (-DFUZZ_ENTRY=<Name>), against a reference written from the rules or their inverse.
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -19,15 +18,13 @@ using fuzz::Digit;
 
 std::vector<std::string> Lines(const std::string& text, size_t cut) {
   std::vector<std::string> lines(1);
-  for (char c : text) {
+  for (char c : text)
     if (c == '\n') lines.emplace_back();
     else if (lines.back().size() < cut) lines.back() += c;
-  }
   return lines;
 }
 
-template <typename Int>
-Int Rounded(double v) {  // ties to even, saturated
+template <typename Int> Int Rounded(double v) {  // ties to even, saturated
   const double r = std::nearbyint(v);
   return std::isnan(v) ? 0 : r <= std::numeric_limits<Int>::min() ? std::numeric_limits<Int>::min()
          : r >= std::numeric_limits<Int>::max() ? std::numeric_limits<Int>::max() : static_cast<Int>(r);
@@ -68,9 +65,8 @@ bool RealDay(int y, int m, int d) {
   const std::u16string wide(text.begin(), text.end());
   int f[3] = {0, 0, 0};
   bool shaped = text.size() == 10 && text[4] == '/' && text[7] == '/';
-  for (size_t i = 0; shaped && i < 10; ++i) {
+  for (size_t i = 0; shaped && i < 10; ++i)
     if (i != 4 && i != 7) shaped = Digit(text[i]), f[i < 4 ? 0 : i < 7 ? 1 : 2] = f[i < 4 ? 0 : i < 7 ? 1 : 2] * 10 + text[i] - '0';
-  }
   const auto parsed = mekuri::ParseDateKey(text);
   FUZZ_CHECK(parsed.has_value() == (shaped && RealDay(f[0], f[1], f[2])) && mekuri::ParseDateKey(wide) == parsed, "%zu", text.size());
   FUZZ_CHECK(!parsed || mekuri::FormatDate(*parsed, "yyyy/mm/dd") == text, "written back differently");
@@ -79,10 +75,8 @@ bool RealDay(int y, int m, int d) {
 bool HolidayShaped(std::string_view r) {
   r = r.substr(0, r.find('\0'));
   if (r.size() < 5 || r.size() > 6 || !Digit(r[0]) || !Digit(r[1])) return false;
-  if (r[2] == '/') {
-    return r.size() == 5 ? Digit(r[3]) && Digit(r[4])
-                         : ((r[3] >= '1' && r[3] <= '9') || (r[3] == '-' && r.substr(4) != "00")) && Digit(r[4]) && Digit(r[5]);
-  }
+  if (r[2] == '/')
+    return r.size() == 5 ? Digit(r[3]) && Digit(r[4]) : ((r[3] >= '1' && r[3] <= '9') || (r[3] == '-' && r.substr(4) != "00")) && Digit(r[4]) && Digit(r[5]);
   return r.size() == 6 && r[2] == ':' && r[3] >= '1' && r[3] <= '5' && r[4] == ':' && r[5] >= '1' && r[5] <= '7' &&
          !(r[3] == '5' && r[5] > '3');
 }
@@ -98,9 +92,7 @@ bool HolidayShaped(std::string_view r) {
   });
   for (const std::string& e : entries) FUZZ_CHECK(mekuri::IsAcceptedHolidayRule(e) == HolidayShaped(e), "rule %s", e.c_str());
   while (taken < entries.size() && taken < 99 && !entries[taken].empty() && HolidayShaped(entries[taken])) ++taken;
-  for (size_t i = 0; i < table.size(); ++i) {
-    FUZZ_CHECK(table[i] == (i && i <= taken ? entries[i - 1].substr(0, entries[i - 1].find('\0')) : ""), "entry %zu", i);
-  }
+  for (size_t i = 0; i < table.size(); ++i) FUZZ_CHECK(table[i] == (i && i <= taken ? entries[i - 1].substr(0, entries[i - 1].find('\0')) : ""), "entry %zu", i);
   const std::vector<std::string> rules(table.begin() + 1, table.begin() + 1 + taken);
   std::string want;
   for (const std::string& rule : rules) {
@@ -116,21 +108,17 @@ bool HolidayShaped(std::string_view r) {
   FUZZ_CHECK(keys == want, "keys %s, not %s, for months around %d of %d", keys.c_str(), want.c_str(), m2, year);
 }
 
-// M01, M02, ... one a line: "dd:dd/" and at most 100 more characters, up to the first that is not; the ticker
-// answers once per minute, at second 0, exactly the entries of that minute.
+// M01, M02, ...: "dd:dd/" and up to 100 more characters, up to the first that is not; each fires at second 0 of its minute.
 [[maybe_unused]] void Messages(fuzz::Bytes in) {
   std::vector<mekuri::DateTime> times(in.Next() % 4);
   for (auto& at : times) at.hour = in.Next() % 24, at.minute = in.Next() % 60;
   const std::vector<std::string> entries = Lines(in.Rest(), 255);
   size_t reads = 0, taken = 0;
-  const mekuri::MessageTable table = mekuri::LoadMessageTable([&](const std::string&) {
-    return reads < entries.size() ? entries[reads++] : (++reads, std::string());
-  });
+  const mekuri::MessageTable table = mekuri::LoadMessageTable([&](const std::string&) { return reads < entries.size() ? entries[reads++] : (++reads, std::string()); });
   bool stopped = false;
   for (const std::string& entry : entries) {
     const std::u16string e = mekuri::FromCp932(entry.substr(0, entry.find('\0')));
-    const bool shaped = e.size() >= 6 && e.size() <= 106 && Digit(e[0]) && Digit(e[1]) && e[2] == u':' && Digit(e[3]) &&
-                        Digit(e[4]) && e[5] == u'/';
+    const bool shaped = e.size() >= 6 && e.size() <= 106 && Digit(e[0]) && Digit(e[1]) && e[2] == u':' && Digit(e[3]) && Digit(e[4]) && e[5] == u'/';
     FUZZ_CHECK(mekuri::IsAcceptedMessageEntry(e) == shaped && mekuri::FromCp932(mekuri::ToCp932(e)) == e, "entry %zu", taken);
     stopped = stopped || !shaped || taken == 10;
     if (!stopped) FUZZ_CHECK(table[++taken] == e && mekuri::MessageTime(e) + u"/" + mekuri::MessageText(e) == e, "entry %zu", taken);
@@ -149,8 +137,7 @@ bool HolidayShaped(std::string_view r) {
   }
 }
 
-// Deciphering any text with any room stays inside it, writes nothing when it fails and succeeds only for what
-// enciphering gives back exactly; a value of the input's own text comes back whole, and any changed character fails.
+// Deciphering stays inside its room, writes nothing when it fails and succeeds only for what enciphering gives exactly.
 qzl::Result Decipher(const std::string& text, int32_t cap, std::string* plain) {
   std::vector<char> exact(text.begin(), text.end()), out(static_cast<size_t>(cap) + 64, '\xA5');
   const qzl::Result r = qzl::Decipher(exact.data(), static_cast<int32_t>(exact.size()), out.data() + 32, cap);
@@ -164,10 +151,9 @@ qzl::Result Decipher(const std::string& text, int32_t cap, std::string* plain) {
 std::string Encipher(const std::string& plain, qzl::Nonce nonce) {
   const std::string kept = plain.substr(0, plain.find('\0'));
   std::vector<char> out(static_cast<size_t>(qzl::EncipheredLength(static_cast<int64_t>(kept.size()))) + 1);
-  FUZZ_CHECK(qzl::Encipher(plain.data(), static_cast<int32_t>(plain.size()), nonce, out.data(), static_cast<int32_t>(out.size() - 1)) ==
-                 qzl::kCapacityTooSmall &&
-             qzl::Encipher(plain.data(), static_cast<int32_t>(plain.size()), nonce, out.data(), static_cast<int32_t>(out.size())) == qzl::kOk,
-             "room for %zu bytes", kept.size());
+  const int32_t n = static_cast<int32_t>(plain.size()), room = static_cast<int32_t>(out.size());
+  FUZZ_CHECK(qzl::Encipher(plain.data(), n, nonce, out.data(), room - 1) == qzl::kCapacityTooSmall &&
+             qzl::Encipher(plain.data(), n, nonce, out.data(), room) == qzl::kOk, "room for %zu bytes", kept.size());
   return out.data();
 }
 
@@ -189,10 +175,8 @@ std::string Encipher(const std::string& plain, qzl::Nonce nonce) {
   std::string changed = value;
   changed[at] = static_cast<char>(changed[at] + 1 + n1 % 255);
   FUZZ_CHECK(Decipher(changed, 4096, nullptr) != qzl::kOk && Decipher(value.substr(0, at), 4096, nullptr) != qzl::kOk &&
-                 Decipher(value + value.substr(at & ~size_t{3}, 4), 4096, nullptr) != qzl::kOk,
-             "%s changed at %zu still deciphers", value.c_str(), at);
+                 Decipher(value + value.substr(at & ~size_t{3}, 4), 4096, nullptr) != qzl::kOk, "%s changed at %zu still deciphers", value.c_str(), at);
 }
-
 
 }  // namespace
 

@@ -1,7 +1,6 @@
-// The INI engine on any file at all: arbitrary bytes (UTF-16 when they start FF FE), then a program of writes,
-// deletes and reads taken from the input. Every read stays in its buffer and cuts no character; a write reads
-// back as written and changes no other section or key; the batch writes equal their single writes one by one;
-// and what the engine keeps in memory equals what a fresh read of the file gives.
+// The INI engine on any file (UTF-16 when it starts FF FE) and a program of writes, deletes and reads from the input:
+// reads stay in their buffer and cut no character; a write reads back and changes no other section; the batch writes
+// equal their single writes one by one; the engine's cached copy equals a fresh read of the file.
 #include <unistd.h>
 
 #include <algorithm>
@@ -46,26 +45,20 @@ std::vector<std::string> List(const char* section) {
 // Every reachable key's value; the first section of a name and the first key of a name answer.
 Snapshot Take() {
   Snapshot all;
-  for (const std::string& s : List(nullptr)) {
-    if (all.count(Folded(s))) continue;
-    auto& keys = all[Folded(s)];
-    for (const std::string& k : List(s.c_str())) keys.emplace_back(Folded(k), profile::Read(s, k, "\x01", 4096, kFile).text);
-  }
+  for (const std::string& s : List(nullptr))
+    if (!all.count(Folded(s)))
+      for (auto& keys = all[Folded(s)]; const std::string& k : List(s.c_str())) keys.emplace_back(Folded(k), profile::Read(s, k, "\x01", 4096, kFile).text);
   return all;
 }
 
-std::string Bytes(const fs::path& file) {
-  std::ostringstream out;
-  out << std::ifstream(file, std::ios::binary).rdbuf();
-  return out.str();
-}
+std::string Bytes(const fs::path& file) { return (std::ostringstream() << std::ifstream(file, std::ios::binary).rdbuf()).str(); }
 
 // A name or value the file can hold as given: no line breaks, NULs or quotes, no outer blanks, a name with no
 // "=", "]", ";" or "[" and ending in no lone lead byte; a UTF-16 file keeps only what code page 932 round-trips.
 std::string Clean(std::string t, bool name, bool utf16) {
   std::erase_if(t, [name](char c) { return std::strchr("\r\n\"'", c) || (name && std::strchr("=];[", c)); });
-  while (!t.empty() && std::strchr(" \t\v", t.back())) t.pop_back();
-  while (!t.empty() && std::strchr(" \t\v", t.front())) t.erase(0, 1);
+  t.erase(0, std::min(t.size(), t.find_first_not_of(" \t\v")));
+  t.erase(t.find_last_not_of(" \t\v") + 1);
   size_t last = 0;
   for (size_t i = 0; i < t.size(); i += Len(t, i)) last = i;
   if (name && !t.empty() && Lead(t[last]) && last + 1 == t.size()) t.pop_back();
@@ -104,10 +97,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const uint8_t kind = op.Next() % 5;
     const std::vector<std::string> sections = List(nullptr);
     const std::string s = name(sections), k = name(List(s.c_str())), k2 = name(List(s.c_str()));
-    if (kind == 0) {
-      Read(s, k, op.Next());
-      continue;
-    }
+    if (kind == 0 && (Read(s, k, op.Next()), true)) continue;
     const std::string value = Clean(op.Take(op.Next() % 16), false, utf16);
     if (kind == 3) {  // the batch writes against one by one, on a copy
       fs::copy_file(kFile, kBatch, fs::copy_options::overwrite_existing);
@@ -128,8 +118,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (kind == 2) FUZZ_CHECK(List(s.c_str()).size() == keys - had, "%zu keys left of %zu", List(s.c_str()).size(), keys);
     if (kind == 4) FUZZ_CHECK(List(nullptr).size() == sections.size() - section, "sections");
     Snapshot after = Take();
-    before.erase(Folded(s));
-    after.erase(Folded(s));
+    before.erase(Folded(s)), after.erase(Folded(s));
     FUZZ_CHECK(before == after, "a write changed another section");
   }
   const Snapshot cached = Take();

@@ -21,19 +21,15 @@ qzl::Result Open(const std::string& value, std::string* plain) {
   return r;
 }
 
-// Computed with other ChaCha20 and SipHash implementations: a change of key, nonce use, tag or layout fails
-// here, and would make existing memo files unreadable.
-TEST(Cipher, ValuesOfEarlierBuildsStayReadable) {
+TEST(Cipher, ValuesOfEarlierBuildsStayReadable) {  // computed with other ChaCha20 and SipHash implementations
   const std::string memo = "\x82\xDF\x82\xAD\x82\xE8\x83\x6D\x81\x5B\x83\x67\r\n2004/09/10";  // めくりノート
   EXPECT_EQ(Seal(memo, {1, 2, 3}), "AQIDY55pZ/0AUKF9igMYVtzAhsSJE/vYpLwJtt3Dtw==");
   EXPECT_EQ(Seal(std::string("\0x", 2), {0xfe, 0xdc, 0xba}), "/ty6cPW9Fw==");
   std::string plain;
-  EXPECT_EQ(Open("AQIDY55pZ/0AUKF9igMYVtzAhsSJE/vYpLwJtt3Dtw==" + std::string(40, '\0'), &plain), qzl::kOk);
-  EXPECT_EQ(plain, memo);
+  EXPECT_TRUE(Open("AQIDY55pZ/0AUKF9igMYVtzAhsSJE/vYpLwJtt3Dtw==" + std::string(40, '\0'), &plain) == qzl::kOk && plain == memo);
   // Bits under the padding must be zero ('w' ends in 0000, 'x' does not).
   for (const char* bad : {"/ty6cPW9Fx==", "/ty6cPW9F===", "/ty6cPW9Fw=", "/ty6cPW9Fw==A", "AQIDY55pZ/0AUKF9igMYVtzAhsSJE/vYpLwJtt3Dtx=="}) {
-    EXPECT_NE(Open(bad, &plain), qzl::kOk) << bad;
-    EXPECT_EQ(plain, "");
+    EXPECT_TRUE(Open(bad, &plain) != qzl::kOk && plain.empty()) << bad;
   }
   std::string buffer(8, '#');
   EXPECT_EQ(qzl::Encipher(nullptr, 0, {}, buffer.data(), 8), qzl::kBadArgument);

@@ -11,8 +11,7 @@
 namespace mekuri {
 namespace {
 
-class StoreTest : public TempDir {
- protected:
+struct StoreTest : TempDir {
   std::string Value(const std::string& key) const { return profile::Read(kMemoSection, key, "", 65536, file_).text; }
 };
 
@@ -28,30 +27,19 @@ TEST_F(StoreTest, SavedMemosReadBackAsCp932AllowsAndEmptyOnesGo) {
   }
   ASSERT_EQ(SaveMemoText(file_, cipher_, "2004/09/11", u"other"), SaveResult::Saved);
   EXPECT_EQ(SaveMemoText(file_, cipher_, "2004/09/10", u""), SaveResult::Saved);
-  EXPECT_EQ(Content(file_).find("2004/09/10"), std::string::npos);
-  EXPECT_EQ(ReadMemoText(file_, cipher_, "2004/09/11"), u"other");
-}
-
-TEST_F(StoreTest, PresenceNeedsANonEmptyValue) {
-  EXPECT_FALSE(MemoPresent(file_, Day(2007, 1, 16)));  // no file
+  EXPECT_TRUE(Content(file_).find("2004/09/10") == std::string::npos && ReadMemoText(file_, cipher_, "2004/09/11") == u"other");
+  fs::remove(file_);
+  EXPECT_FALSE(MemoPresent(file_, Day(2007, 1, 16)));  // no file; below, presence needs a non-empty value
   Put(file_, "[Mekurinote]\r\n2007/01/16=\r\n2007/01/17=\"\"\r\n2007/01/18=Q\r\n[Other]\r\n2007/01/19=QUJD\r\n");
-  for (auto [day, present] : {std::pair{16, false}, {17, false}, {18, true}, {19, false}}) {
-    EXPECT_EQ(MemoPresent(file_, Day(2007, 1, day)), present) << day;
-  }
+  for (auto [day, present] : {std::pair{16, false}, {17, false}, {18, true}, {19, false}}) EXPECT_EQ(MemoPresent(file_, Day(2007, 1, day)), present) << day;
 }
 
 TEST_F(StoreTest, AFailedSaveKeepsTheStoredMemo) {
-  const CipherLibrary failing{[](const char*, int32_t, char*, int32_t*) { return 1; }, cipher_.decipher};
-  const CipherLibrary silent{[](const char*, int32_t, char*, int32_t*) { return 0; }, cipher_.decipher};
-  const struct {
-    CipherLibrary cipher;
-    bool locked;
-    std::u16string text;
-    SaveResult expected;
-  } cases[] = {{CipherLibrary{}, false, u"new", SaveResult::CipherFailed},
-               {failing, false, u"new", SaveResult::CipherFailed}, {silent, false, u"new", SaveResult::CipherFailed},
-               {cipher_, true, u"new", SaveResult::WriteFailed},
-               {cipher_, true, u"", SaveResult::WriteFailed}};
+  const CipherLibrary failing{[](const char*, int32_t, char*, int32_t*) { return 1; }, cipher_.decipher},
+      silent{[](const char*, int32_t, char*, int32_t*) { return 0; }, cipher_.decipher};
+  const struct { CipherLibrary cipher; bool locked; std::u16string text; SaveResult expected; } cases[] = {
+      {CipherLibrary{}, false, u"new", SaveResult::CipherFailed}, {failing, false, u"new", SaveResult::CipherFailed},
+      {silent, false, u"new", SaveResult::CipherFailed}, {cipher_, true, u"new", SaveResult::WriteFailed}, {cipher_, true, u"", SaveResult::WriteFailed}};
   for (const auto& c : cases) {
     ASSERT_EQ(SaveMemoText(file_, cipher_, "2004/09/10", u"old"), SaveResult::Saved);
     const std::string before = Content(file_);
@@ -63,37 +51,29 @@ TEST_F(StoreTest, AFailedSaveKeepsTheStoredMemo) {
   }
 }
 
-// A stored memo the window cannot read is told apart from no memo, so that the window does not save over it.
-TEST_F(StoreTest, UnreadableIsNotAbsent) {
+TEST_F(StoreTest, UnreadableIsNotAbsentSoTheWindowDoesNotSaveOverIt) {
   ASSERT_EQ(SaveMemoText(file_, cipher_, "2004/09/10", u"秘密のメモ"), SaveResult::Saved);
   const std::string good = Value("2004/09/10");
   std::string flipped = good;
   flipped[12] = flipped[12] == 'A' ? 'B' : 'A';
   const CipherLibrary failing{cipher_.encipher, [](const char*, int32_t, char*, int32_t*) { return 1; }};
-  const struct {
-    std::optional<std::string> value;  // nullopt: no key
-    CipherLibrary cipher;
-    Stored state;
-    std::u16string text;
-  } cases[] = {
+  const struct { std::optional<std::string> value; CipherLibrary cipher; Stored state; std::u16string text; } cases[] = {  // nullopt: no key
+
       {std::nullopt, cipher_, Stored::Absent, u""}, {"", cipher_, Stored::Absent, u""},
       {good, cipher_, Stored::Readable, u"秘密のメモ"}, {*EncipherText(cipher_, u""), cipher_, Stored::Readable, u""},
       {good, CipherLibrary{}, Stored::Unreadable, u""}, {good, failing, Stored::Unreadable, u""},
       {flipped, cipher_, Stored::Unreadable, u""}, {good.substr(0, good.size() - 4), cipher_, Stored::Unreadable, u""},
-      {"\x8A\xBF\x8E\x9A", cipher_, Stored::Unreadable, u""},
-      {good + std::string(70000, 'A'), cipher_, Stored::Unreadable, u""},  // fills the read: maybe cut
+      {"\x8A\xBF\x8E\x9A", cipher_, Stored::Unreadable, u""}, {good + std::string(70000, 'A'), cipher_, Stored::Unreadable, u""},  // fills the read: maybe cut
   };
   for (const auto& c : cases) {
     ASSERT_TRUE(profile::WriteString(kMemoSection, "2004/09/10", c.value ? c.value->c_str() : nullptr, file_));
     const StoredText read = ReadMemo(file_, c.cipher, "2004/09/10");
-    EXPECT_EQ(read.state, c.state) << testing::PrintToString(c.value).substr(0, 40);
-    EXPECT_EQ(read.text, c.text);
+    EXPECT_EQ(std::make_pair(read.state, read.text), std::make_pair(c.state, c.text)) << testing::PrintToString(c.value).substr(0, 40);
   }
   fs::create_directory(dir_ / "folder.dat");  // no file to read at all: the memo may be there
   EXPECT_EQ(ReadMemo(dir_ / "folder.dat", cipher_, "2004/09/10").state, Stored::Unreadable);
-  EXPECT_TRUE(FileUnreadable(dir_ / "folder.dat"));
-  EXPECT_FALSE(FileUnreadable(dir_ / "none.dat"));
-  EXPECT_FALSE(FileUnreadable(file_));
+  EXPECT_EQ(std::make_tuple(FileUnreadable(dir_ / "folder.dat"), FileUnreadable(dir_ / "none.dat"), FileUnreadable(file_)),
+            std::make_tuple(true, false, false));
 }
 
 TEST_F(StoreTest, PurgeRemovesPastMemosUpToTheFirstBadDate) {
@@ -115,13 +95,11 @@ TEST(MemoStoreFormulas, DatesWeekdaysAndCapacity) {
       {"2004/09/12=abc,2004/09/11=def\r\n2004/09/12=again\n\n2004/09/10=x", {Day(2004, 9, 10), Day(2004, 9, 11), Day(2004, 9, 12)}},
   };
   for (const auto& [bytes, dates] : cases) EXPECT_EQ(AllMemoDates(bytes), dates) << bytes;
-  for (const auto& [date, name] : {std::pair{u"2004/09/10", u"金"}, {u"2004/09/12", u"日"}, {u"2000/02/26", u"土"}, {u"2004/9/10", u""}}) {
+  for (const auto& [date, name] : {std::pair{u"2004/09/10", u"金"}, {u"2004/09/12", u"日"}, {u"2000/02/26", u"土"}, {u"2004/9/10", u""}})
     EXPECT_EQ(WeekdayChar(date), name);
-  }
   for (auto [bytes, capacity] : {std::pair{0, 13}, {3, 17}, {10, 25}, {10000, 13345}}) EXPECT_EQ(EncipherCapacity(bytes), capacity);
 }
 
-// Damage between good lines: the memos around it stay readable and saves leave it as it was.
 TEST_F(StoreTest, MemosAroundDamageStillReadAndSavesLeaveTheDamageAlone) {
   std::string garbage;
   for (uint32_t state = 12345; garbage.size() < 4096;) {
@@ -133,21 +111,19 @@ TEST_F(StoreTest, MemosAroundDamageStillReadAndSavesLeaveTheDamageAlone) {
   for (const std::string& damage : {garbage, "\0\0\0\r\n2004/09/12=\0QUJD\r\nCommon050=\0"s, "2004/09/13=" + std::string(1 << 20, 'Q'),
                                     "\x81\r\n\xFF\xFE\xFD=\x80\xA0\r\n\xE0=\x81\r\n2004/09/14=\x81"s}) {
     Put(file_, "[Mekurinote]\r\n" + a + damage + "\r\n" + b);
-    EXPECT_EQ(ReadMemoText(file_, cipher_, "2004/09/20"), u"後");
-    EXPECT_EQ(LoadCommonList(file_, cipher_).items, std::vector<std::u16string>{u"共通"});
+    EXPECT_EQ(std::make_pair(ReadMemoText(file_, cipher_, "2004/09/20"), LoadCommonList(file_, cipher_).items), std::make_pair(u"後"s, std::vector<std::u16string>{u"共通"}));
     for (const char* key : {"2004/09/12", "2004/09/13", "2004/09/14"}) EXPECT_EQ(ReadMemoText(file_, cipher_, key), u"");
     ASSERT_EQ(SaveMemoText(file_, cipher_, "2004/09/20", u"書き換え"), SaveResult::Saved);
     ASSERT_EQ(SaveCommonList(file_, cipher_, {u"共通", u"追加"}), SaveResult::Saved);
     EXPECT_NE(Content(file_).find(damage), std::string::npos) << "the damage is left as it was";
     DeletePastMemos(file_, Day(2004, 9, 15));
     EXPECT_FALSE(MemoPresent(file_, Day(2004, 9, 10)));
-    EXPECT_EQ(ReadMemoText(file_, cipher_, "2004/09/20"), u"書き換え");
-    EXPECT_EQ(LoadCommonList(file_, cipher_).items, (std::vector<std::u16string>{u"共通", u"追加"}));
+    EXPECT_EQ(std::make_pair(ReadMemoText(file_, cipher_, "2004/09/20"), LoadCommonList(file_, cipher_).items),
+              std::make_pair(u"書き換え"s, std::vector<std::u16string>{u"共通", u"追加"}));
   }
 }
 
-// Damage on line 1 hides the header there, as Windows reads it: the memos under it stay unread, and
-// a save adds a section behind them that reads back.
+// Damage on line 1 hides the header there, as Windows reads it; a save adds a section behind that reads back.
 TEST_F(StoreTest, DamageAtTheStartHidesTheFirstSectionButLosesNothing) {
   const std::string memos = "[Mekurinote]\r\n2004/09/10=" + Enciphered(u"前") + "\r\n";
   for (const std::string& old : {"\xEF\xBB\xBF" + memos, "\0"s + memos, "\xFF\xFE"s + memos, "\xFF\xFE"s + memos + "x"}) {
@@ -156,14 +132,12 @@ TEST_F(StoreTest, DamageAtTheStartHidesTheFirstSectionButLosesNothing) {
     ASSERT_EQ(SaveMemoText(file_, cipher_, "2004/09/25", u"新"), SaveResult::Saved);
     ASSERT_EQ(SaveMemoText(file_, cipher_, "2004/09/26", u"次"), SaveResult::Saved);
     EXPECT_EQ(ReadMemoText(file_, cipher_, "2004/09/25") + ReadMemoText(file_, cipher_, "2004/09/26"), u"新次");
-    const std::string now = Content(file_);
-    EXPECT_EQ(now.substr(0, old.size() & ~size_t{1}), old.substr(0, old.size() & ~size_t{1}));
-    EXPECT_EQ(now.size() % 2, old.size() % 2) << "a stray last byte stays last";
+    const std::string now = Content(file_);  // a stray last byte stays last
+    EXPECT_EQ(std::make_pair(now.substr(0, old.size() & ~size_t{1}), now.size() % 2), std::make_pair(old.substr(0, old.size() & ~size_t{1}), old.size() % 2));
   }
 }
 
-// A hundred years of daily memos: a rewrite per key would take minutes.
-TEST_F(StoreTest, HundredYearsOfMemosStayQuick) {
+TEST_F(StoreTest, HundredYearsOfMemosStayQuick) {  // a rewrite per key would take minutes
   const std::string value = Enciphered(u"毎日");
   std::string bytes = "[Mekurinote]\r\n";
   const Date first = Day(2000, 1, 1), shown = Day(2050, 6, 1);
@@ -174,8 +148,8 @@ TEST_F(StoreTest, HundredYearsOfMemosStayQuick) {
   ASSERT_EQ(SaveMemoText(file_, cipher_, MemoKey(shown), u"変更"), SaveResult::Saved);
   DeletePastMemos(file_, shown);
   EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(), 20.0);
-  EXPECT_EQ(AllMemoDates(Content(file_)).size(), static_cast<size_t>((first + 36500).serial - shown.serial));
-  EXPECT_EQ(ReadMemoText(file_, cipher_, MemoKey(shown)), u"変更");
+  EXPECT_EQ(std::make_pair(AllMemoDates(Content(file_)).size(), ReadMemoText(file_, cipher_, MemoKey(shown))),
+            std::make_pair(static_cast<size_t>((first + 36500).serial - shown.serial), u"変更"s));
 }
 
 TEST_F(StoreTest, CommonListGapsCloseUpAndUnchangedCloseKeepsTheBytes) {
@@ -184,13 +158,11 @@ TEST_F(StoreTest, CommonListGapsCloseUpAndUnchangedCloseKeepsTheBytes) {
   const std::vector<std::u16string> items = LoadCommonList(file_, cipher_).items;
   ASSERT_EQ(items, (std::vector<std::u16string>{u"一番", u"二番"}));
   ASSERT_EQ(SaveCommonList(file_, cipher_, items), SaveResult::Saved);
-  EXPECT_EQ(DecipherText(cipher_, Value("Common001")), u"二番");
-  EXPECT_EQ(Value("Common002") + Value("Common007"), "");
+  EXPECT_EQ(std::make_tuple(DecipherText(cipher_, Value("Common001")), Value("Common002"), Value("Common007")), std::make_tuple(u"二番"s, ""s, ""s));
   EXPECT_NE(Content(file_).find("Common005=\r\n"), std::string::npos) << "an empty value was never an item";
   const std::string first = Content(file_);
   ASSERT_EQ(SaveCommonList(file_, cipher_, LoadCommonList(file_, cipher_).items), SaveResult::Saved);
   EXPECT_EQ(Content(file_), first);
-  // Emptied by a modify: stored, then dropped at the next load.
   ASSERT_EQ(SaveCommonList(file_, cipher_, {u"x", u"", u"y"}), SaveResult::Saved);
   EXPECT_NE(Value("Common001"), "");
   EXPECT_EQ(LoadCommonList(file_, cipher_).items, (std::vector<std::u16string>{u"x", u"y"}));
@@ -203,9 +175,8 @@ TEST_F(StoreTest, CommonListFailuresKeepTheStoredList) {
   const std::string before = Content(file_);
   const CipherLibrary missing, failing{[](const char*, int32_t, char*, int32_t*) { return 1; }, cipher_.decipher};
   EXPECT_TRUE(LoadCommonList(file_, missing).items.empty());
-  EXPECT_EQ(SaveCommonList(file_, missing, {}), SaveResult::Saved) << "nothing shown, nothing to remove";
-  EXPECT_EQ(SaveCommonList(file_, missing, {u"new"}), SaveResult::CipherFailed);
-  EXPECT_EQ(SaveCommonList(file_, failing, {u"new"}), SaveResult::CipherFailed);
+  EXPECT_EQ(std::make_tuple(SaveCommonList(file_, missing, {}), SaveCommonList(file_, missing, {u"new"}), SaveCommonList(file_, failing, {u"new"})),
+            std::make_tuple(SaveResult::Saved, SaveResult::CipherFailed, SaveResult::CipherFailed));  // nothing shown, nothing to remove
   EXPECT_EQ(Content(file_), before);
   std::string full = "[Mekurinote]\r\n";  // every key held by a value the list cannot read
   for (int i = 0; i < kCommonKeys; ++i) full += CommonKey(i) + "=x\r\n";
@@ -219,18 +190,13 @@ TEST_F(StoreTest, CommonListFailuresKeepTheStoredList) {
   EXPECT_EQ(Content(file_), before);
 }
 
-// A value the list cannot read keeps its key and its bytes through a close; the items go around it.
-TEST_F(StoreTest, UnreadableCommonValuesKeepTheirKeysAndBytes) {
+TEST_F(StoreTest, UnreadableCommonValuesKeepTheirKeysAndBytesAndItemsGoAroundThem) {
   const std::string stored[] = {Enciphered(u"一番"), "damaged", Enciphered(u"二番"), std::string(600, 'Q'),
                                 Enciphered(u""), "", Enciphered(u"三番")};
   const CipherLibrary failing{cipher_.encipher, [](const char*, int32_t, char*, int32_t*) { return 1; }};
   const std::u16string K = u"<kept>";
-  const struct {
-    CipherLibrary cipher;
-    std::vector<std::u16string> loaded;
-    int unreadable;
-    std::vector<std::u16string> saved, after;  // after: per key its plain text, "" for none, K for the bytes it had
-  } cases[] = {
+  // after: per key its plain text, "" for none, K for the bytes it had
+  const struct { CipherLibrary cipher; std::vector<std::u16string> loaded; int unreadable; std::vector<std::u16string> saved, after; } cases[] = {
       {cipher_, {u"一番", u"二番", u"三番"}, 2, {u"一番", u"二番", u"三番", u"追加"}, {u"一番", K, u"二番", K, u"三番", u"追加", u""}},
       {cipher_, {u"一番", u"二番", u"三番"}, 2, {}, {u"", K, u"", K, u"", u"", u""}},
       {CipherLibrary{}, {}, 6, {}, {K, K, K, K, K, u"", K}}, {failing, {}, 6, {u"新"}, {K, K, K, K, K, u"新", K}},
@@ -240,13 +206,11 @@ TEST_F(StoreTest, UnreadableCommonValuesKeepTheirKeysAndBytes) {
     for (int i = 0; i < 7; ++i) bytes += CommonKey(i) + "=" + stored[i] + "\r\n";
     Put(file_, bytes);
     const StoredCommonList loaded = LoadCommonList(file_, c.cipher);
-    EXPECT_EQ(loaded.items, c.loaded);
-    EXPECT_EQ(loaded.Room(), 100u - c.unreadable);
+    EXPECT_EQ(std::make_pair(loaded.items, loaded.Room()), std::make_pair(c.loaded, size_t{100} - c.unreadable));
     ASSERT_EQ(SaveCommonList(file_, c.cipher, loaded, c.saved), SaveResult::Saved);
-    for (int i = 0; i < 7; ++i) {
+    for (int i = 0; i < 7; ++i)
       if (c.after[i] == K) EXPECT_EQ(Value(CommonKey(i)), stored[i]) << CommonKey(i);
       else EXPECT_EQ(DecipherText(cipher_, Value(CommonKey(i))), c.after[i]) << CommonKey(i);
-    }
   }
   // Opened while the file could not be read (a folder in its place; a lock on Windows): removes nothing at close.
   fs::remove(file_);
@@ -275,9 +239,8 @@ TEST_F(StoreTest, SettingsReadAndTheExitWritesOnlyItsKeys) {
   Put(ini, "[Mekurinote]\r\nEveryHour=0\r\nEveryHourBeep=00\r\nHidingCheck=\r\nStartX=99999999\r\n"
            "StartY=1200.5\r\nS01=01/01\r\nS02=01:2:2\r\nS03=1/15\r\nS04=02/11\r\nM01=07:30/\x92\xA9\r\n");
   const Switches s = ReadSwitches(ini);
-  EXPECT_EQ(std::make_tuple(s.everyHour, s.everyHourBeep, s.hidingCheck), std::make_tuple(false, true, true));
-  EXPECT_EQ(ReadSavedEdge(ini, kKeyStartX, 960, 96), 0);
-  EXPECT_EQ(ReadSavedEdge(ini, kKeyStartY, 960, 96), 80);
+  EXPECT_EQ(std::make_tuple(s.everyHour, s.everyHourBeep, s.hidingCheck, ReadSavedEdge(ini, kKeyStartX, 960, 96), ReadSavedEdge(ini, kKeyStartY, 960, 96)),
+            std::make_tuple(false, true, true, std::optional<int32_t>(0), std::optional<int32_t>(80)));
   const HolidayTable holidays = LoadHolidayTable(ini);
   EXPECT_EQ(std::make_tuple(holidays[1], holidays[2], holidays[3]), std::make_tuple("01/01", "01:2:2", ""));
   EXPECT_EQ(LoadMessageTable(ini)[1], u"07:30/朝");
@@ -291,8 +254,8 @@ TEST_F(StoreTest, SettingsReadAndTheExitWritesOnlyItsKeys) {
   for (uint32_t dpi : {0u, 96u, 120u, 144u, 168u, 216u, 336u}) {
     for (int32_t pixels : {0, 1, 151, 1279, 2560}) {
       WriteExitSettings(ini, pixels, 2560 - pixels, dpi, Switches{});
-      EXPECT_EQ(ReadSavedEdge(ini, kKeyStartX, 2560, dpi), pixels) << pixels << " at " << dpi << " DPI";
-      EXPECT_EQ(ReadSavedEdge(ini, kKeyStartY, 2560, dpi), 2560 - pixels) << pixels << " at " << dpi << " DPI";
+      EXPECT_EQ(std::make_pair(ReadSavedEdge(ini, kKeyStartX, 2560, dpi), ReadSavedEdge(ini, kKeyStartY, 2560, dpi)),
+                std::make_pair(std::optional(pixels), std::optional(2560 - pixels))) << pixels << " at " << dpi << " DPI";
     }
   }
 }

@@ -1,6 +1,5 @@
 #pragma once
-// Shared by the core tests: one temporary folder per test, file helpers, and
-// the cipher's algorithm standing in for the DLL.
+// Shared by the core tests: one temporary folder per test, file helpers, and the cipher standing in for the DLL.
 #include <fcntl.h>
 #include <linux/fs.h>
 #include <sys/ioctl.h>
@@ -22,35 +21,17 @@ namespace mekuri {
 namespace fs = std::filesystem;
 using namespace std::string_literals;
 
-// The DLL's algorithm with a fixed nonce, so stored values are repeatable.
-inline CipherLibrary NativeCipher() {
-  return {[](const char* in, int32_t length, char* out, int32_t* capacity) -> int32_t {
-            return qzl::Encipher(in, length, qzl::Nonce{7, 8, 9}, out, *capacity);
-          },
-          [](const char* in, int32_t length, char* out, int32_t* capacity) -> int32_t {
-            return qzl::Decipher(in, length, out, *capacity);
-          }};
-}
-
-inline void Put(const fs::path& file, const std::string& bytes) {
-  std::ofstream(file, std::ios::binary | std::ios::trunc) << bytes;
-}
-
-inline std::string Content(const fs::path& file) {
-  std::ostringstream out;
-  out << std::ifstream(file, std::ios::binary).rdbuf();
-  return out.str();
-}
+inline void Put(const fs::path& file, const std::string& bytes) { std::ofstream(file, std::ios::binary | std::ios::trunc) << bytes; }
+inline std::string Content(const fs::path& file) { return (std::ostringstream() << std::ifstream(file, std::ios::binary).rdbuf()).str(); }
 
 // Root ignores permission bits; the immutable flag stops even root.
 inline bool SetImmutable(const fs::path& path, bool on) {
   const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK);
-  if (fd < 0) return false;
   int flags = 0;
-  bool ok = ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+  bool ok = fd >= 0 && ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
   flags = on ? flags | FS_IMMUTABLE_FL : flags & ~FS_IMMUTABLE_FL;
   ok = ok && ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
-  close(fd);
+  if (fd >= 0) close(fd);
   return ok;
 }
 
@@ -66,15 +47,16 @@ class TempDir : public ::testing::Test {
     profile::ClearCache();
   }
   void TearDown() override {
-    SetImmutable(file_, false);
-    SetImmutable(dir_, false);
+    SetImmutable(file_, false), SetImmutable(dir_, false);
     fs::remove_all(dir_);
   }
   size_t FilesInFolder() const { return std::distance(fs::directory_iterator(dir_), fs::directory_iterator()); }
   std::string Enciphered(std::u16string_view text) const { return *EncipherText(cipher_, text); }
 
   fs::path dir_, file_;
-  const CipherLibrary cipher_ = NativeCipher();
+  // The DLL's algorithm with a fixed nonce, so stored values are repeatable.
+  const CipherLibrary cipher_{[](const char* in, int32_t n, char* out, int32_t* cap) { return qzl::Encipher(in, n, qzl::Nonce{7, 8, 9}, out, *cap); },
+                              [](const char* in, int32_t n, char* out, int32_t* cap) { return qzl::Decipher(in, n, out, *cap); }};
 };
 
 }  // namespace mekuri
