@@ -1,18 +1,14 @@
 #!/usr/bin/env bash
-# Without QzlCmn.dll, ShellExecute.exe, Jihou.wav or the readme the program starts, the readme command fails
-# quietly, a save is refused ("処理中断") leaving the memo file alone, and exit works; with launcher and readme
-# back, the readme opens from a folder whose path has a blank and Japanese in it.
+# Missing shipped files: the readme fails quietly, a save is refused leaving the file alone, exit works.
 source "$(dirname "$0")/lib/common.sh"
 new_app_folder EveryHour=0 StartX=6300 StartY=600
 rm "$app/QzlCmn.dll" "$app/ShellExecute.exe" "$app/Jihou.wav"
-printf '[Mekurinote]\r\n2004/09/10=kept as it was\r\n' > "$dat"
-before=$(cat "$dat")
+before=$(printf '[Mekurinote]\r\n2004/09/10=kept as it was\r\n' | tee "$dat")
 open_app memo
 quiet_readme() {
   driver command "$CAPTION" 0xCF00 || fail "readme command not delivered"
   sleep 4
-  count_is '#32770' 0 || fail "$1: a message box appeared"
-  count_is Notepad 0 || fail "$1: something was opened"
+  count_is '#32770' 0 && count_is Notepad 0 || fail "$1: a message box or Notepad opened"
   driver wait "$CAPTION" 5000 || fail "$1: the program is gone"
 }
 quiet_readme "no ShellExecute.exe"
@@ -32,4 +28,3 @@ eventually 5 gone 処理中断 || fail "the refusal did not close"
 text_is "$TODAY_MEMO" 101 "not stored" || fail "the memo window lost its text"
 [ "$(cat "$dat")" = "$before" ] || fail "the refused save changed the memo file"
 exit_app
-grep -q "StartX=" "$app/Mekurinote.ini" || fail "the exit wrote no settings"

@@ -1,19 +1,16 @@
 #!/usr/bin/env bash
-# The common list: texts added with Enter, two checked with Space and deleted from the right-click menu, Esc
-# closes; the memo file holds the rest enciphered for a restart; the session's end writes an open list too.
+# The common list: add, check, delete, Esc; stored enciphered for a restart, and at the session's end.
 source "$(dirname "$0")/lib/common.sh"
 new_app_folder EveryHour=0 StartX=600 StartY=600
-open_list() {
-  driver command "$CAPTION" 0xC102
-  driver wait "$FORM3" 10000 || fail "the common-information window did not open"
-  sleep 0.5
-  click_at "$FORM3" 101
+add_items() {
+  open_list
+  eventually 5 focus_on "$FORM3" 101 || fail "no focus in the common list"
   for word; do xdotool type --delay 40 "$word"; xdotool key Return; sleep 0.3; done
 }
 first_item() { read -r l t r b < <(driver rect "$FORM3" 401); xdotool mousemove $((l + 60)) $((t + 12)) click 1; }
 
 open_app
-open_list alpha beta gamma
+add_items alpha beta gamma
 text_is "$FORM3" 302 3 || fail "count label after three adds: '$(driver text "$FORM3" 302)'"
 first_item
 eventually 5 text_is "$FORM3" 101 alpha || fail "clicking the first item did not copy it"
@@ -31,7 +28,7 @@ grep -q '^Common000=' "$dat" && ! grep -q '^Common001=' "$dat" || fail "not one 
 exit_app
 
 open_app
-open_list kept
+add_items kept
 text_is "$FORM3" 302 2 || fail "count after restart and one add: '$(driver text "$FORM3" 302)'"
 first_item
 eventually 5 text_is "$FORM3" 101 beta || fail "the kept text after restart: '$(driver text "$FORM3" 101)'"

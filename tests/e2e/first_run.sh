@@ -1,6 +1,5 @@
 #!/usr/bin/env bash
-# First start with only the shipped files: main window at the work area's top right, today's memo and notice;
-# close hides, the tray double-click shows; the tray menu's exit writes the place and no untouched switch.
+# First start: window at the top right, memo and notice; close hides, tray shows; exit writes the place only.
 source "$(dirname "$0")/lib/common.sh"
 new_app_folder
 open_app memo
@@ -19,9 +18,7 @@ tray_menu() { xdotool mousemove 12 32 click 3; driver wait "class:#32768" 3000; 
 sleep 0.5
 eventually 10 tray_menu || fail "the tray icon's right button opened no menu"
 read -r ml mt mr mb < <(driver rect "class:#32768")
-xdotool mousemove $(((ml + mr) / 2)) $((mb - 10))  # "終了する", the last item
-sleep 0.5  # the menu highlights the item under the pointer before the click
-xdotool click 1
+xdotool mousemove $(((ml + mr) / 2)) $((mb - 10)) sleep 0.5 click 1  # "終了する", once highlighted
 wait_app || fail "the exit from the tray menu did not end the program"
 ini=$(cat "$app/Mekurinote.ini") || fail "no settings file after the exit"
 grep -q '^StartX=[0-9]' <<<"$ini" && grep -q '^StartY=[0-9]' <<<"$ini" || fail "no window place in: $ini"

@@ -1,20 +1,14 @@
 #!/usr/bin/env bash
-# Double-click on a day opens its memo; Shift/Ctrl+Esc keep the text, Ctrl+S saves it enciphered, Esc closes,
-# the day is underlined, and after a restart the memo reads back.
+# A day's memo: Shift/Ctrl+Esc keep it, Ctrl+S stores it enciphered and underlines the day, a restart reads it.
 source "$(dirname "$0")/lib/common.sh"
 new_app_folder EveryHour=0 StartX=6300 StartY=600
 day=15; [ "$(date +%d)" = 15 ] && day=16
 memo="Memo - $(date +%Y/%m)/$day"
-open_day() {
-  read -r x y < <(centre "$CAPTION" "$cell")
-  xdotool mousemove "$x" "$y" click --repeat 2 --delay 80 1
-  driver wait "$memo" 10000 || fail "double-click did not open $memo"
-}
+open_day() { click_at "$CAPTION" "$cell" 2 && driver wait "$memo" 10000 || fail "$memo did not open"; }
 # The cell's longest row of ink on the screen: an underline is far longer than any row of the digits.
 cell_ink() {
   local l t r b
-  xdotool mousemove 1200 1000
-  sleep 0.5
+  xdotool mousemove 1200 1000 sleep 0.5
   read -r l t r b < <(driver rect "$CAPTION" "$cell")
   xwd -root -display "$DISPLAY" -silent |
     /usr/bin/convert xwd:- -crop $((r - l))x$((b - t))+$l+$t +repage -colorspace gray -threshold 55% txt:- |
@@ -28,7 +22,7 @@ open_day
 type_into "$memo" 101 "e2e memo"
 xdotool key --delay 80 shift+Escape ctrl+Escape
 sleep 1
-driver wait "$memo" && driver wait "$TODAY_MEMO" || fail "Shift+Esc or Ctrl+Esc closed a memo window with unsaved text"
+driver wait "$memo" && driver wait "$TODAY_MEMO" || fail "Shift/Ctrl+Esc closed a memo with unsaved text"
 text_is "$memo" 101 "e2e memo" || fail "text after Shift+Esc, Ctrl+Esc: '$(driver text "$memo" 101)'"
 # Ctrl+Esc is the system's Start-menu key and may take the focus, as on Windows: the user clicks back in.
 eventually 5 focus_on "$memo" 101 || fail "clicking into the memo did not give it the keyboard"
@@ -38,8 +32,7 @@ eventually 5 grep -q "^$(date +%Y/%m)/$day=" "$dat" || fail "Ctrl+S wrote no mem
 xdotool key Escape
 eventually 5 gone "$memo" || fail "Esc did not close the saved memo"
 ink_after=$(cell_ink)
-[ "$ink_after" -ge $((ink_before + 5)) ] || fail "day $day not underlined: longest ink row $ink_before before, $ink_after after"
-echo "  day $day: longest ink row $ink_before before the save, $ink_after after"
+[ "$ink_after" -ge $((ink_before + 5)) ] || fail "day $day not underlined: $ink_before before, $ink_after after"
 exit_app
 
 open_app

@@ -16,7 +16,8 @@ new_app_folder() {
 }
 
 quiet() { "$@" </dev/null >/dev/null 2>&1; }
-start_app() { "$WINE64" "$app/Mekurinote.exe" </dev/null >/dev/null 2>&1 & APP_PIDS+=($!); }
+# Starts the program, or the given Windows command, in the background; its errors go to $APP_LOG.
+start_app() { "$WINE64" "${@:-$app/Mekurinote.exe}" >/dev/null 2>"${APP_LOG:-/dev/null}" & APP_PIDS+=($!); }
 # Starts the program, waits for its main window (long on a loaded machine) and with "memo" for today's memo.
 open_app() {
   start_app
@@ -26,26 +27,23 @@ open_app() {
 
 driver() { "$WINE64" "$DRIVER" "$@" </dev/null 2>/dev/null | tr -d '\r'; return "${PIPESTATUS[0]}"; }
 gone() { ! driver wait "$1"; }
+open_list() { driver command "$CAPTION" 0xC102 && driver wait "$FORM3" 10000 || fail "no common list"; }
 count_is() { [ "$(driver count "$1")" = "$2" ]; }
 text_is() { [ "$(driver text "$1" "$2")" = "$3" ]; }
-# The screen "x y" of the centre of a window or of its child.
 centre() { local l t r b; read -r l t r b < <(driver rect "$@") && echo "$(((l + r) / 2)) $(((t + b) / 2))"; }
-click_at() { local x y; read -r x y < <(centre "$@") && xdotool mousemove "$x" "$y" click 1; }
+click_at() { local at; at=$(centre "$1" "$2") && xdotool mousemove $at click --repeat "${3:-1}" --delay 80 1; }
 focus_on() { click_at "$1" "$2"; sleep 0.5; driver focused "$1" "$2"; }
-type_into() { eventually 5 focus_on "$1" "$2" || fail "no keyboard in $1"; xdotool type --delay 30 "$3"; sleep 0.5; }
+type_into() { eventually 5 focus_on "$1" "$2" || fail "no focus in $1"; xdotool type --delay 30 "$3"; sleep 0.5; }
 
 fail() { echo "  FAILED: $*" >&2; exit 1; }
-# Polls a command for up to $1 seconds.
-eventually() { local end=$((SECONDS + $1)); shift; until "$@"; do [ $SECONDS -lt $end ] || return 1; sleep 0.2; done; }
+eventually() { local by=$((SECONDS + $1)); shift; until "$@"; do ((SECONDS < by)) || return 1; sleep 0.2; done; }
 ended() { ! kill -0 "$1" 2>/dev/null; }
-# Waits up to 30 s for the program started as APP_PIDS[$1] (the last by default) to end; its exit status.
-wait_app() {
-  local pid=${APP_PIDS[${1:-${#APP_PIDS[@]} - 1}]}
-  eventually 30 ended "$pid" || { echo "  program $pid did not end" >&2; return 1; }
-  wait "$pid"
+wait_app() { eventually 30 ended "${APP_PIDS[-1]}" && wait "${APP_PIDS[-1]}"; }
+# Ends the program by its exit command (on window $1, the main one by default); it writes its place.
+exit_app() {
+  driver command "${1:-$CAPTION}" 0xCFFF
+  wait_app && grep -q '^StartX=[0-9]' "$app/Mekurinote.ini" || fail "no clean end writing the place"
 }
-# Ends the program by its exit command (on window W, the main one by default); fails unless it ends cleanly.
-exit_app() { driver command "${1:-$CAPTION}" 0xCFFF; wait_app || fail "program did not end cleanly"; }
 
 cleanup() { kill "${APP_PIDS[@]}" || true; wait "${APP_PIDS[@]}" || true; rm -rf "${APP_DIRS[@]}"; } 2>/dev/null
 trap cleanup EXIT
