@@ -63,6 +63,7 @@ TEST_F(ProfileTest, ReadsAsWindowsDoes) {
       {v13, "s", "x", {}, 100, 0, "\0"s}, {n18, "s", {}, "", 16, 14, "name1\0name2\0na\0\0"s},
       {n18, "s", {}, "", 19, 17, "name1\0name2\0name3\0\0"s}, {n18, "s", {}, "", 18, 16, "name1\0name2\0name\0\0"s},
       {n18, "s", {}, "", 2, 0, "\0\0"s}, {n18, "x", {}, "", 10, 0, "\0"s},
+      {n18, "s", {}, "", 20, 18, "name1\0name2\0name3\0\0"s},  // a list that just fits gets one closing NUL
       {"[s]\r\nk=1\r\n\x95\x5C=2\r\n", "s", {}, "", 5, 2, "k\0\0\0\0"s}, {"[s]\r\n;c\r\n", "s", {}, "", 10, 0, "\0"s}, {{}, {}, {}, "", 10, 0, "\0"s},
       {"\xEF\xBB\xBF[s]\r\nk=v\r\n", "s", "k", "d", 100, 1, "d\0"s},  // a UTF-8 BOM is no BOM
       {"[\x83\x5D]\r\nk=2\r\n", "\x83\x5D", "k", "d", 100, 1, "2\0"s},  // trail bytes ] and [
@@ -132,6 +133,9 @@ TEST_F(ProfileTest, WritesThatChangeNothingLeaveTheFileAlone) {
   EXPECT_NE(after.st_ino, before.st_ino) << "a change replaces the file whole";
   ASSERT_TRUE(profile::DeleteKeys(" a ", {" K ", " q "}, file_));  // the batch trims names as the single calls do
   EXPECT_EQ(Content(file_), "[a]\r\n[b]\r\n");
+  Put(file_, "[a]\r\nk=1\r\nK=2\r\nk=3"), profile::ClearCache();  // each repeated name takes its next line
+  EXPECT_TRUE(profile::DeleteKeys("a", {"k", "k"}, file_) && profile::WriteKeys("a", {{"j", "2"}}, {}, file_));
+  EXPECT_EQ(Content(file_), "[a]\r\nk=3\r\nj=2\r\n");
 }
 
 TEST_F(ProfileTest, ChangesByAnotherProgramAreSeenAtTheNextCall) {
