@@ -270,6 +270,11 @@ TEST_F(ProfileTest, AFileReachedThroughALinkIsWrittenThroughItWithItsMode) {
   ASSERT_TRUE(Write("s", "k", "w"));
   EXPECT_TRUE(fs::is_symlink(file_) && Content(target) == "[s]\r\nk=w\r\n");
   EXPECT_EQ(fs::status(target).permissions() & fs::perms::all, fs::perms::owner_read | fs::perms::owner_write);
+  Put(file_.string() + ".restore", "[s]\r\nk=r\r\n");  // a copy that cannot be renamed over the target is written into it
+  if (!SetImmutable(dir_ / "real", true)) GTEST_SKIP() << "no immutable flag here";
+  const bool wrote = Write("s", "j", "2");
+  SetImmutable(dir_ / "real", false);
+  EXPECT_TRUE(wrote && Content(target) == "[s]\r\nk=r\r\nj=2\r\n" && !fs::exists(file_.string() + ".restore"));
 }
 
 TEST_F(ProfileTest, ManyFilesAndTwoThreadsStayConsistent) {
