@@ -69,6 +69,7 @@ TEST_F(ProfileTest, ReadsAsWindowsDoes) {
       {"[\x83\x5D]\r\nk=2\r\n", "\x83\x5D", "k", "d", 100, 1, "2\0"s},  // trail bytes ] and [
       {"[\x81\x5B]\r\nk=2\r\n", "\x81\x5B", "k", "d", 100, 1, "2\0"s},
       {"[s]\r\n\x83\x41=1\r\n", "s", "\x83\x61", "d", 100, 1, "d\0"s},  // trail letters never folded
+      {"[s]\r\n9n3i=1\r\n", "s", "acx0ha", "d", 100, 1, "d\0"s},  // two names of one hash
       {"[s]\r\n\tk\v=\t v \v\r\n", "s", "k", "d", 100, 1, "v\0"s}, {"[s]\r\nk=v\r\n", "s", "\tk", "d", 100, 1, "d\0"s},
       {"[s]\r\nk=\x81\x40v\x81\x40\r\n", "s", "k", "d", 100, 5, "\x81\x40v\x81\x40\0"s}, {"[s]\r\nk=ab\0cd\r\n"s, "s", "k", "d", 100, 2, "ab\0"s},
       {"\xFF\xFE[\0s\0]\0\r\0\n\0k\0=\0\x68\x88\r\0\n\0j\0=\0w\0"s, "s", "j", "d", 100, 1, "w\0"s},
