@@ -27,7 +27,7 @@ text_is "$memo" 101 "e2e memo" || fail "text after Shift+Esc, Ctrl+Esc: '$(drive
 # Ctrl+Esc is the system's Start-menu key and may take the focus, as on Windows: the user clicks back in.
 eventually 5 focus_on "$memo" 101 || fail "clicking into the memo did not give it the keyboard"
 xdotool key --delay 80 ctrl+s
-eventually 5 grep -q "^$(date +%Y/%m)/$day=" "$dat" || fail "Ctrl+S wrote no memo"
+eventually 5 grep -qs "^$(date +%Y/%m)/$day=" "$dat" || fail "Ctrl+S wrote no memo"
 ! grep -q "e2e memo" "$dat" || fail "the memo is stored in clear text"
 xdotool key Escape
 eventually 5 gone "$memo" || fail "Esc did not close the saved memo"

@@ -51,7 +51,12 @@ void Form1::PopupMenu(const std::vector<MenuItem>& items) {
   for (const MenuItem& item : items) {
     InsertMenuW(menu, static_cast<UINT>(-1), item.flags, item.id, win::Wide(item.text).c_str());
   }
-  // The menu must close when the user clicks elsewhere, also from the tray.
+  // A click on the tray icon can take the focus from this window, and under
+  // Wine the news of that arrives late and cancels a menu already open; take
+  // the queued input in first. The menu must close when the user clicks
+  // elsewhere, also from the tray.
+  MSG pending;
+  PeekMessageW(&pending, nullptr, 0, 0, PM_NOREMOVE);
   SetForegroundWindow(hwnd());
   TrackPopupMenu(menu, 0, at.x, at.y, 0, hwnd(), nullptr);
   PostMessageW(hwnd(), WM_NULL, 0, 0);
