@@ -29,7 +29,7 @@ start_own_xvfb() {
 wine_env_up() {
   if [ -z "${DISPLAY:-}" ] || [ "${MEKURI_OWN_XVFB:-0}" = 1 ]; then start_own_xvfb; fi
   mkdir -p "$(dirname "$WINEPREFIX")"
-  if [ ! -f "$WINEPREFIX/.mekurinote-ready-2" ]; then
+  if [ ! -f "$WINEPREFIX/.mekurinote-ready-3" ]; then
     echo "wine: preparing prefix $WINEPREFIX" >&2
     "$WINE64" wineboot -u </dev/null >/dev/null 2>&1 || true
     "$WINESERVER" -w </dev/null >/dev/null 2>&1 || true
@@ -37,8 +37,12 @@ wine_env_up() {
     "$WINE64" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f </dev/null >/dev/null 2>&1
     # The readme opens in Notepad, as a .txt file does on Windows.
     "$WINE64" reg add 'HKCR\.txt' /ve /d txtfile /f </dev/null >/dev/null 2>&1
+    # This Wine build does not find the TrueType fonts it ships, so the frame's
+    # caption buttons, drawn with Marlett, came out as letters; the system
+    # font folder is searched.
+    cp /usr/share/wine/fonts/marlett.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
     "$WINESERVER" -w </dev/null >/dev/null 2>&1 || true
-    touch "$WINEPREFIX/.mekurinote-ready-2"
+    touch "$WINEPREFIX/.mekurinote-ready-3"
   fi
   # A warm server keeps every start cheap; no pipe of ours may be inherited.
   "$WINESERVER" -p </dev/null >/dev/null 2>&1 || true
