@@ -1,4 +1,4 @@
-# make run   — set up what is missing, build, start the program under Wine
+# make run   — set up what is missing, build the program folder, start it under Wine
 # make test  — set up what is missing, build, run every test tier
 # make bench — every benchmark under Wine, summed up in one table of ratios
 # make idle-bench — only the idle part: CPU the running program uses, against a plain window
@@ -16,7 +16,7 @@ NATIVE_SAN := build/native-san
 WIN := build/win
 BENCH_TARGETS := Mekurinote QzlCmn startup_bench window_bench memo_bench profile_bench idle_minimal_window
 
-.PHONY: all setup build build-native build-win run test bench-build bench idle-bench screenshot fuzz mutants clean
+.PHONY: all setup build build-native build-win build-dist run test bench-build bench idle-bench screenshot fuzz mutants clean
 
 all: build
 
@@ -41,7 +41,11 @@ build-native: setup $(NATIVE)/CMakeCache.txt $(NATIVE_SAN)/CMakeCache.txt
 
 build: build-win
 
-run: build-win
+# The program folder alone: the program brings its cipher library, launcher, readme and chime along.
+build-dist: setup $(WIN)/CMakeCache.txt
+	cmake --build $(WIN) -j $(JOBS) --target Mekurinote
+
+run: build-dist
 	bash scripts/run.sh
 
 test: build-native build-win

@@ -97,6 +97,7 @@ if(QZL_SOURCES)
     RUNTIME_OUTPUT_DIRECTORY_DEBUG ${DIST_DIR})
   target_link_options(QzlCmn PRIVATE -static -s -Wl,--kill-at)
   target_link_libraries(QzlCmn PRIVATE bcrypt)
+  add_dependencies(Mekurinote QzlCmn)
 endif()
 
 # ShellExecute.exe, the launcher the readme command starts from the program
