@@ -245,27 +245,13 @@ void Form1::UpdateCalender() {
   }
 }
 
-// Only what changed is touched. The font goes first, since a label paints
-// itself as its text is set, in its font and colour of that moment; a label
-// whose text stays but whose colour or font changed is asked to repaint.
+// Only what changed is touched. The headings go first, so that the cells are
+// drawn around them where they now stand. A cell's new text is stored in its
+// label (where screen readers and automation read it) without the label's
+// own repaint; the window then draws all the changed cells through one
+// device context, as each label draws itself, which spares every label a
+// device context and a round of messages of its own.
 void Form1::ShowGrid() {
-  for (int i = 7; i < kGridCells; ++i) {
-    const GridCell& cell = grid_.cells[i];
-    GridCell& shown = shownCells_[i];
-    bool restyled = shown.color != cell.color;
-    if (shown.memo != cell.memo) {
-      SendMessageW(Label4[i], WM_SETFONT,
-                   reinterpret_cast<WPARAM>(cell.memo ? fontCellMemo_.get() : fontCell_.get()), FALSE);
-      restyled = true;
-    }
-    if (shown.caption != cell.caption) {
-      SetWindowTextW(Label4[i], W(cell.caption).c_str());
-    } else if (restyled) {
-      InvalidateRect(Label4[i], nullptr, TRUE);
-    }
-    if (shown.tooltip != cell.tooltip) tips_.Update(Label4[i], W(cell.tooltip));
-    shown = cell;
-  }
   for (int i = 0; i < 3; ++i) {
     const GridHeading& heading = grid_.headings[i];
     GridHeading& shown = shownHeadings_[i];
@@ -279,6 +265,52 @@ void Form1::ShowGrid() {
     if (i > 0) shown.top = heading.top;
     shown.caption = heading.caption;
   }
+  std::vector<int> changed;
+  for (int i = 7; i < kGridCells; ++i) {
+    const GridCell& cell = grid_.cells[i];
+    GridCell& shown = shownCells_[i];
+    bool restyled = shown.color != cell.color;
+    if (shown.memo != cell.memo) {
+      SendMessageW(Label4[i], WM_SETFONT,
+                   reinterpret_cast<WPARAM>(cell.memo ? fontCellMemo_.get() : fontCell_.get()), FALSE);
+      restyled = true;
+    }
+    if (shown.caption != cell.caption) {
+      DefWindowProcW(Label4[i], WM_SETTEXT, 0, reinterpret_cast<LPARAM>(W(cell.caption).c_str()));
+      restyled = true;
+    }
+    if (restyled) changed.push_back(i);
+    if (shown.tooltip != cell.tooltip) tips_.Update(Label4[i], W(cell.tooltip));
+    shown = cell;
+  }
+  DrawCells(changed);
+}
+
+// Draws grid cells as their labels draw themselves: a static control of
+// SS_LEFT fills its rectangle with the brush WM_CTLCOLORSTATIC answers and
+// writes its text with DrawText, in its font.
+void Form1::DrawCells(const std::vector<int>& cells) {
+  if (cells.empty() || !IsWindowVisible(hwnd())) return;
+  HDC dc = GetDC(hwnd());
+  for (HWND heading : Label6) {  // above the cells of their rows
+    RECT r;
+    GetWindowRect(heading, &r);
+    MapWindowPoints(nullptr, hwnd(), reinterpret_cast<POINT*>(&r), 2);
+    ExcludeClipRect(dc, r.left, r.top, r.right, r.bottom);
+  }
+  for (int i : cells) {
+    const CellRect cell = CellGeometry(i);
+    const int left = win::Scale(cell.left, dpi_), top = win::Scale(cell.top, dpi_);
+    RECT rc{left, top, left + win::Scale(cell.width, dpi_), top + win::Scale(cell.height, dpi_)};
+    const int saved = SaveDC(dc);
+    IntersectClipRect(dc, rc.left, rc.top, rc.right, rc.bottom);
+    SelectObject(dc, grid_.cells[i].memo ? fontCellMemo_.get() : fontCell_.get());
+    FillRect(dc, &rc, OnCtlColorStatic(dc, Label4[i]));
+    const std::wstring text = W(grid_.cells[i].caption);
+    if (!text.empty()) DrawTextW(dc, text.c_str(), -1, &rc, DT_LEFT | DT_EXPANDTABS | DT_WORDBREAK);
+    RestoreDC(dc, saved);
+  }
+  ReleaseDC(hwnd(), dc);
 }
 
 void Form1::Command1_Click() { UpdateCalender(); }

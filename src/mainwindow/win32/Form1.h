@@ -117,6 +117,7 @@ class Form1 : public win::Window {
   void Form_Unload();
   void CreateFonts();
   void ShowGrid();
+  void DrawCells(const std::vector<int>& cells);
   void TextBox_KeyDown(HWND box, int KeyCode);
   void StepYear(int delta);
   void ShowMonthOf(Date date);
