@@ -146,8 +146,8 @@ class PlainLabels {
     RegisterClassW(&wc);
     constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
     const SIZE outer = win::OuterSizeForClient(Form1::kClientWidth, Form1::kClientHeight, kStyle, 0, dpi);
-    window_ = CreateWindowExW(0, wc.lpszClassName, L"plain", kStyle, 16, 16, outer.cx, outer.cy, nullptr,
-                              nullptr, wc.hInstance, nullptr);
+    window_ = CreateWindowExW(0, wc.lpszClassName, L"plain", kStyle, 16, 16, outer.cx, outer.cy, nullptr, nullptr,
+                              wc.hInstance, nullptr);
     font_ = win::CreateDesignFont(win::kGothicFace, 1200, true, false, win::kShiftJisCharset, dpi);
     Ymd month = ToYmd(Today());
     for (std::vector<std::wstring>& texts : texts_) {

@@ -131,8 +131,8 @@ void ToolTips::Add(HWND control, const std::wstring& text, bool relayed) {
 void ToolTips::Relay(HWND tip, HWND control, UINT msg, WPARAM wParam, LPARAM lParam) {
   if (!tip || msg < WM_MOUSEFIRST || msg > WM_MOUSELAST) return;
   const DWORD pos = GetMessagePos();
-  MSG relayed{control, msg, wParam, lParam, static_cast<DWORD>(GetMessageTime()),
-              POINT{static_cast<short>(LOWORD(pos)), static_cast<short>(HIWORD(pos))}};
+  MSG relayed{control, msg, wParam, lParam, static_cast<DWORD>(GetMessageTime()), {}};
+  relayed.pt = POINT{static_cast<short>(LOWORD(pos)), static_cast<short>(HIWORD(pos))};
   SendMessageW(tip, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&relayed));
 }
 
