@@ -18,6 +18,7 @@ idle_seconds=${IDLE_SECONDS:-60}
 mkdir -p "$(dirname "$log")"
 : >"$log"
 rows=$(mktemp)
+ratios=$(mktemp)
 app=
 began=$SECONDS
 # The sources measured (as the run starts): figures from edits not yet
@@ -32,14 +33,15 @@ cleanup() {
   [ -n "${idle_pid:-}" ] && kill "$idle_pid" 2>/dev/null && wait "$idle_pid" 2>/dev/null
   wine_env_down
   [ -n "$app" ] && rm -rf "$app"
-  rm -f "$rows"
+  rm -f "$rows" "$ratios"
 }
 trap cleanup EXIT
 
 say() { echo "bench: $*" >&2; }
 wanted() { [[ $parts == *" $1 "* ]]; }
 
-# Runs one benchmark exe: its result lines go to the table, the rest to the log.
+# Runs one benchmark exe: its result lines go to the table, its "ratio:"
+# lines under it, and the rest to the log.
 run_exe() {
   local exe=$build/$1
   if [ ! -f "$exe" ]; then
@@ -50,6 +52,7 @@ run_exe() {
   "$WINE64" "$exe" "${@:2}" </dev/null 2>>"$log" | tr -d '\r' | while IFS= read -r line; do
     case $line in
       @row\|*) echo "${line#@row|}" >>"$rows" ;;
+      ratio:*) echo "$line" | tee -a "$log" >>"$ratios" ;;
       *) echo "$line" >>"$log" ;;
     esac
   done
@@ -182,5 +185,6 @@ awk -F'|' -v runs="${BENCH_STARTUP_RUNS:-7}" -v rounds="${BENCH_WINDOW_ROUNDS:-8
       }
     }
   }' "$rows"
+if [ -s "$ratios" ]; then echo; cat "$ratios"; fi
 echo
 say "done in $((SECONDS - began)) s"

@@ -4,7 +4,9 @@
 // each until the window is painted again. Then the common-information window
 // closed with 100 items on the hundred-year file, with the rewrites of the
 // memo file counted from the folder's change notifications, against writing
-// the 100 keys one by one. It measures and prints; it never fails.
+// the 100 keys one by one. The month step is also read against the least a
+// step can cost: a plain window with the same 126 day labels, their texts
+// set one by one. It measures and prints; it never fails.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -13,12 +15,14 @@
 #include <vector>
 
 #include "../bench_support.h"
+#include "calendar/grid_layout.h"
 #include "commonlist/common_store.h"
 #include "commonlist/win32/Form3.h"
 #include "mainwindow/win32/Form1.h"
 #include "memo/win32/Form2.h"
 #include "platform/profile.h"
 #include "platform/win32/cipher_library.h"
+#include "platform/win32/controls.h"
 #include "platform/win32/message_box.h"
 #include "platform/win32/tray.h"
 #include "platform/win32/window.h"
@@ -125,6 +129,63 @@ void CloseMainWindow() {
   win::PumpMessages();
 }
 
+// The reference for a month step: a plain top-level window holding the 126
+// day labels of the grid (same class, sizes and font, no subclass, no
+// tooltips), stepped by SetWindowTextW on each label, as the calendar's own
+// texts of two neighbouring months.
+class PlainLabels {
+ public:
+  PlainLabels() {
+    const UINT dpi = win::SystemDpi();
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = DefWindowProcW;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    wc.lpszClassName = L"MekuriBenchPlainLabels";
+    RegisterClassW(&wc);
+    constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+    const SIZE outer = win::OuterSizeForClient(Form1::kClientWidth, Form1::kClientHeight, kStyle, 0, dpi);
+    window_ = CreateWindowExW(0, wc.lpszClassName, L"plain", kStyle, 16, 16, outer.cx, outer.cy, nullptr, nullptr,
+                              wc.hInstance, nullptr);
+    font_ = win::CreateDesignFont(win::kGothicFace, 1200, true, false, win::kShiftJisCharset, dpi);
+    Ymd month = ToYmd(Today());
+    for (std::vector<std::wstring>& texts : texts_) {
+      Grid grid = InitialGrid();
+      BuildGrid(grid, month.year, month.month, Today(), "", [](Date) { return false; });
+      for (int i = kGridColumns; i < kGridCells; ++i) {
+        texts.emplace_back(grid.cells[i].caption.begin(), grid.cells[i].caption.end());
+      }
+      month = month.month == 12 ? Ymd{month.year + 1, 1, 1} : Ymd{month.year, month.month + 1, 1};
+    }
+    for (int i = kGridColumns; i < kGridCells; ++i) {
+      const CellRect r = CellGeometry(i);
+      labels_.push_back(win::CreateChild(window_, WC_STATICW, texts_[0][i - kGridColumns].c_str(),
+                                         WS_CLIPSIBLINGS | WS_VISIBLE | SS_NOTIFY, 0, 1000 + i,
+                                         {r.left, r.top, r.width, r.height}, dpi));
+      SendMessageW(labels_.back(), WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+    }
+    ShowWindow(window_, SW_SHOWNOACTIVATE);
+    UpdateWindow(window_);
+  }
+  ~PlainLabels() { DestroyWindow(window_); }
+  bool ok() const { return window_ != nullptr; }
+  // One step: every label's text to the other month's, until painted.
+  void Step() {
+    turn_ ^= 1;
+    for (size_t i = 0; i < labels_.size(); ++i) SetWindowTextW(labels_[i], texts_[turn_][i].c_str());
+    RedrawWindow(window_, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    win::PumpMessages();
+  }
+
+ private:
+  HWND window_ = nullptr;
+  win::UniqueFont font_;
+  std::vector<HWND> labels_;
+  std::vector<std::wstring> texts_[2];
+  int turn_ = 0;
+};
+
 struct Figures {
   int memos = 0;
   double grid = 0, step = 0, save = 0;          // microseconds, ours
@@ -145,7 +206,7 @@ std::vector<std::string> GridKeys() {
 // round by round, so that a slow spell of the X server or the machine falls
 // on all of them alike, and each figure is the median of its rounds.
 std::vector<Figures> RunWindow(const fs::path& root, const CipherLibrary& cipher, const std::vector<int>& counts,
-                               int rounds) {
+                               int rounds, double& plain_step) {
   const Date today = Today();
   const fs::path folder = NewFolder(root, "window");
   std::vector<Figures> figures(counts.size());
@@ -181,6 +242,8 @@ std::vector<Figures> RunWindow(const fs::path& root, const CipherLibrary& cipher
     run();
     into.push_back((Seconds() - t) * 1e6);
   };
+  PlainLabels plain;
+  std::vector<double> plain_steps;
   std::vector<std::vector<double>> grid(counts.size()), step(counts.size()), save(counts.size()),
       unpainted(counts.size()), paint(counts.size());
   for (int round = 0; round < rounds; ++round) {
@@ -218,6 +281,9 @@ std::vector<Figures> RunWindow(const fs::path& root, const CipherLibrary& cipher
             Paint(*form);
           },
           step[i]);
+      if (plain.ok()) {
+        for (int k = 0; k < 2; ++k) timed([&] { plain.Step(); }, plain_steps);
+      }
       if (!memo) continue;
       for (int k = 0; k < 2; ++k) {
         timed(
@@ -230,6 +296,7 @@ std::vector<Figures> RunWindow(const fs::path& root, const CipherLibrary& cipher
       }
     }
   }
+  plain_step = Median(plain_steps);
   for (size_t i = 0; i < counts.size(); ++i) {
     Figures& f = figures[i];
     f.grid = Median(grid[i]);
@@ -362,7 +429,8 @@ int wmain() {
 
   int rounds = 8;
   if (const wchar_t* text = _wgetenv(L"BENCH_WINDOW_ROUNDS")) rounds = std::max(1, _wtoi(text));
-  const std::vector<Figures> rows = RunWindow(root, cipher, {0, 3650, 36500}, rounds);
+  double plain_step = 0;
+  const std::vector<Figures> rows = RunWindow(root, cipher, {0, 3650, 36500}, rounds, plain_step);
   const int common_memos = 36500;
   const CommonFigures common = RunCommon(root, cipher, common_memos);
   std::error_code ignored;
@@ -404,6 +472,13 @@ int wmain() {
         base.save);
   }
   const Figures& big = rows.back();
+  Row("window", "month step, " + Thousands(big.memos) + " memos", big.step, "us", "plain 126-label step",
+      plain_step);
+  Row("window", "grid rebuild, " + Thousands(big.memos) + " memos", big.grid, "us", "plain 126-label step",
+      plain_step);
+  // The figure the month step is held to, on a line of its own.
+  std::printf("ratio: month step / plain 126-label step = %.2f (%.0f us / %.0f us, %s memos)\n",
+              plain_step > 0 ? big.step / plain_step : 0.0, big.step, plain_step, Thousands(big.memos).c_str());
   Row("window", "grid rebuild, " + Thousands(big.memos) + " memos", big.grid, "us",
       "kernel32: its 92 probes alone", big.grid_platform);
   Row("window", "memo save (Ctrl+S), " + Thousands(big.memos) + " memos", big.save, "us",

@@ -44,6 +44,9 @@ constexpr int kHeadingLeftDefaultTop = 64;  // heading 0 never moves
 
 DesignRect ToDesign(const CellRect& r) { return DesignRect{r.left, r.top, r.width, r.height}; }
 
+// The static class's own procedure, behind Form1::LabelProc on every label.
+WNDPROC labelClassProc = nullptr;
+
 std::wstring W(std::u16string_view text) { return win::Wide(text); }
 
 }  // namespace
@@ -139,27 +142,33 @@ void Form1::CreateControls() {
                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(kStatusBarId)), Instance(), nullptr);
 
   for (HWND box : {Text1, Text2}) SetWindowSubclass(box, TextBoxProc, 1, reinterpret_cast<DWORD_PTR>(this));
-  // The labels are part of the calendar's surface: the middle button on any
-  // of them means the same as on the window itself.
+  tips_.Create(h);
+  // Every label gets LabelProc in front of the class's procedure, with the
+  // tooltip window it relays the mouse to in its user data.
   EnumChildWindows(
       h,
-      [](HWND child, LPARAM) -> BOOL {
+      [](HWND child, LPARAM tip) -> BOOL {
         wchar_t cls[16] = L"";
         GetClassNameW(child, cls, 16);
-        if (lstrcmpiW(cls, WC_STATICW) == 0) SetWindowSubclass(child, LabelProc, 1, 0);
+        if (lstrcmpiW(cls, WC_STATICW) != 0) return TRUE;
+        SetWindowLongPtrW(child, GWLP_USERDATA, tip);
+        const auto own = reinterpret_cast<WNDPROC>(
+            SetWindowLongPtrW(child, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&LabelProc)));
+        if (own != &LabelProc) labelClassProc = own;
         return TRUE;
       },
-      0);
+      reinterpret_cast<LPARAM>(tips_.hwnd()));
 
-  tips_.Create(h);
   tips_.Add(Command4, W(kTipMenuButton));
   tips_.Add(Text1, W(kTipYearBox));
   tips_.Add(Text2, W(kTipMonthBox));
   tips_.Add(Command2, W(kTipMonthBack));
   tips_.Add(Command3, W(kTipMonthForward));
   tips_.Add(Command1, W(kTipUpdate));
-  for (int i = 7; i < kGridCells; ++i) tips_.Add(Label4[i], L"");
-  for (HWND heading : Label6) tips_.Add(heading, L"");
+  for (int i = 7; i < kGridCells; ++i) tips_.Add(Label4[i], W(grid_.cells[i].tooltip), true);
+  for (HWND heading : Label6) tips_.Add(heading, L"", true);
+  shownCells_ = grid_.cells;
+  shownHeadings_ = {};
 }
 
 void Form1::Layout() {
@@ -182,11 +191,12 @@ void Form1::Layout() {
     win::PlaceChild(Label4[i], ToDesign(CellGeometry(i)), dpi_);
     HFONT font = grid_.cells[i].memo ? fontCellMemo_.get() : fontCell_.get();
     SendMessageW(Label4[i], WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-    shownMemo_[i] = grid_.cells[i].memo;
+    shownCells_[i].memo = grid_.cells[i].memo;
   }
   for (int i = 0; i < 3; ++i) {
     const int top = i == 0 ? kHeadingLeftDefaultTop : grid_.headings[i].top;
     win::PlaceChild(Label6[i], ToDesign(HeadingGeometry(i, top)), dpi_);
+    shownHeadings_[i].top = top;
     HFONT font = i == 1 ? fontHeadingChosen_.get() : fontHeading_.get();
     SendMessageW(Label6[i], WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
   }
@@ -235,24 +245,72 @@ void Form1::UpdateCalender() {
   }
 }
 
+// Only what changed is touched. The headings go first, so that the cells are
+// drawn around them where they now stand. A cell's new text is stored in its
+// label (where screen readers and automation read it) without the label's
+// own repaint; the window then draws all the changed cells through one
+// device context, as each label draws itself, which spares every label a
+// device context and a round of messages of its own.
 void Form1::ShowGrid() {
-  for (int i = 7; i < kGridCells; ++i) {
-    const GridCell& cell = grid_.cells[i];
-    win::SetText(Label4[i], W(cell.caption));
-    if (shownMemo_[i] != cell.memo) {
-      SendMessageW(Label4[i], WM_SETFONT,
-                   reinterpret_cast<WPARAM>(cell.memo ? fontCellMemo_.get() : fontCell_.get()), FALSE);
-      shownMemo_[i] = cell.memo;
-    }
-    tips_.Update(Label4[i], W(cell.tooltip));
-    InvalidateRect(Label4[i], nullptr, TRUE);  // the colour may change alone
-  }
   for (int i = 0; i < 3; ++i) {
     const GridHeading& heading = grid_.headings[i];
-    win::SetText(Label6[i], W(heading.caption));
-    tips_.Update(Label6[i], W(heading.caption));
-    if (i > 0) win::PlaceChild(Label6[i], ToDesign(HeadingGeometry(i, heading.top)), dpi_);
+    GridHeading& shown = shownHeadings_[i];
+    if (i > 0 && shown.top != heading.top) {
+      win::PlaceChild(Label6[i], ToDesign(HeadingGeometry(i, heading.top)), dpi_);
+    }
+    if (shown.caption != heading.caption) {
+      SetWindowTextW(Label6[i], W(heading.caption).c_str());
+      tips_.Update(Label6[i], W(heading.caption));
+    }
+    if (i > 0) shown.top = heading.top;
+    shown.caption = heading.caption;
   }
+  std::vector<int> changed;
+  for (int i = 7; i < kGridCells; ++i) {
+    const GridCell& cell = grid_.cells[i];
+    GridCell& shown = shownCells_[i];
+    bool restyled = shown.color != cell.color;
+    if (shown.memo != cell.memo) {
+      SendMessageW(Label4[i], WM_SETFONT,
+                   reinterpret_cast<WPARAM>(cell.memo ? fontCellMemo_.get() : fontCell_.get()), FALSE);
+      restyled = true;
+    }
+    if (shown.caption != cell.caption) {
+      DefWindowProcW(Label4[i], WM_SETTEXT, 0, reinterpret_cast<LPARAM>(W(cell.caption).c_str()));
+      restyled = true;
+    }
+    if (restyled) changed.push_back(i);
+    if (shown.tooltip != cell.tooltip) tips_.Update(Label4[i], W(cell.tooltip));
+    shown = cell;
+  }
+  DrawCells(changed);
+}
+
+// Draws grid cells as their labels draw themselves: a static control of
+// SS_LEFT fills its rectangle with the brush WM_CTLCOLORSTATIC answers and
+// writes its text with DrawText, in its font.
+void Form1::DrawCells(const std::vector<int>& cells) {
+  if (cells.empty() || !IsWindowVisible(hwnd())) return;
+  HDC dc = GetDC(hwnd());
+  for (HWND heading : Label6) {  // above the cells of their rows
+    RECT r;
+    GetWindowRect(heading, &r);
+    MapWindowPoints(nullptr, hwnd(), reinterpret_cast<POINT*>(&r), 2);
+    ExcludeClipRect(dc, r.left, r.top, r.right, r.bottom);
+  }
+  for (int i : cells) {
+    const CellRect cell = CellGeometry(i);
+    const int left = win::Scale(cell.left, dpi_), top = win::Scale(cell.top, dpi_);
+    RECT rc{left, top, left + win::Scale(cell.width, dpi_), top + win::Scale(cell.height, dpi_)};
+    const int saved = SaveDC(dc);
+    IntersectClipRect(dc, rc.left, rc.top, rc.right, rc.bottom);
+    SelectObject(dc, grid_.cells[i].memo ? fontCellMemo_.get() : fontCell_.get());
+    FillRect(dc, &rc, OnCtlColorStatic(dc, Label4[i]));
+    const std::wstring text = W(grid_.cells[i].caption);
+    if (!text.empty()) DrawTextW(dc, text.c_str(), -1, &rc, DT_LEFT | DT_EXPANDTABS | DT_WORDBREAK);
+    RestoreDC(dc, saved);
+  }
+  ReleaseDC(hwnd(), dc);
 }
 
 void Form1::Command1_Click() { UpdateCalender(); }
@@ -310,14 +368,19 @@ void Form1::TextBox_KeyDown(HWND box, int KeyCode) {
 void Form1::Text1_KeyDown(int KeyCode, int /*Shift*/) { TextBox_KeyDown(Text1, KeyCode); }
 void Form1::Text2_KeyDown(int KeyCode, int /*Shift*/) { TextBox_KeyDown(Text2, KeyCode); }
 
-LRESULT CALLBACK Form1::LabelProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
-  if (msg == WM_MBUTTONDOWN) {
-    POINT pt{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
-    MapWindowPoints(hwnd, GetParent(hwnd), &pt, 1);
-    return SendMessageW(GetParent(hwnd), msg, wParam, MAKELPARAM(pt.x, pt.y));
+// The labels are part of the calendar's surface: the middle button on any of
+// them means the same as on the window itself.
+LRESULT CALLBACK Form1::LabelProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (msg >= WM_MOUSEFIRST && msg <= WM_MOUSELAST) {
+    win::ToolTips::Relay(reinterpret_cast<HWND>(GetWindowLongPtrW(hwnd, GWLP_USERDATA)), hwnd, msg, wParam,
+                         lParam);
+    if (msg == WM_MBUTTONDOWN) {
+      POINT pt{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+      MapWindowPoints(hwnd, GetParent(hwnd), &pt, 1);
+      return SendMessageW(GetParent(hwnd), msg, wParam, MAKELPARAM(pt.x, pt.y));
+    }
   }
-  if (msg == WM_NCDESTROY) RemoveWindowSubclass(hwnd, LabelProc, 1);
-  return DefSubclassProc(hwnd, msg, wParam, lParam);
+  return CallWindowProcW(labelClassProc, hwnd, msg, wParam, lParam);
 }
 
 LRESULT CALLBACK Form1::TextBoxProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR,

@@ -117,6 +117,7 @@ class Form1 : public win::Window {
   void Form_Unload();
   void CreateFonts();
   void ShowGrid();
+  void DrawCells(const std::vector<int>& cells);
   void TextBox_KeyDown(HWND box, int KeyCode);
   void StepYear(int delta);
   void ShowMonthOf(Date date);
@@ -126,8 +127,7 @@ class Form1 : public win::Window {
   void PlaceBeside(HWND memo);
   bool RejectMonthInput();
   HBRUSH OnCtlColorStatic(HDC dc, HWND control);
-  static LRESULT CALLBACK LabelProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id,
-                                    DWORD_PTR refData);
+  static LRESULT CALLBACK LabelProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
   static LRESULT CALLBACK TextBoxProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id,
                                       DWORD_PTR refData);
 
@@ -138,7 +138,9 @@ class Form1 : public win::Window {
   win::UniqueFont fontCellMemo_;
   win::UniqueFont fontHeading_;
   win::UniqueFont fontHeadingChosen_;
-  std::array<bool, kGridCells> shownMemo_{};
+  // The grid as its labels show it, so that a rebuild touches only what changed.
+  std::array<GridCell, kGridCells> shownCells_{};
+  std::array<GridHeading, 3> shownHeadings_{};
   HICON formIcon_ = nullptr;
   HICON trayImage1_ = nullptr;
   HICON trayImage2_ = nullptr;

@@ -117,15 +117,23 @@ void ToolTips::Create(HWND owner) {
                          GetModuleHandleW(nullptr), nullptr);
 }
 
-void ToolTips::Add(HWND control, const std::wstring& text) {
+void ToolTips::Add(HWND control, const std::wstring& text, bool relayed) {
   if (!tip_) return;
   TOOLINFOW ti{};
   ti.cbSize = sizeof(ti);
-  ti.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+  ti.uFlags = relayed ? TTF_IDISHWND : TTF_IDISHWND | TTF_SUBCLASS;
   ti.hwnd = owner_;
   ti.uId = reinterpret_cast<UINT_PTR>(control);
   ti.lpszText = const_cast<wchar_t*>(text.c_str());
   SendMessageW(tip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
+}
+
+void ToolTips::Relay(HWND tip, HWND control, UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (!tip || msg < WM_MOUSEFIRST || msg > WM_MOUSELAST) return;
+  const DWORD pos = GetMessagePos();
+  MSG relayed{control, msg, wParam, lParam, static_cast<DWORD>(GetMessageTime()), {}};
+  relayed.pt = POINT{static_cast<short>(LOWORD(pos)), static_cast<short>(HIWORD(pos))};
+  SendMessageW(tip, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&relayed));
 }
 
 void ToolTips::Update(HWND control, const std::wstring& text) {

@@ -39,11 +39,16 @@ LRESULT ColourStatic(WPARAM dc, COLORREF text, int background);
 enum class Glyph { Up, Down, Menu };
 void DrawGlyphButton(const DRAWITEMSTRUCT& item, Glyph glyph);
 
-// One tooltip control per window, with one tool per control.
+// One tooltip control per window, with one tool per control. A relayed tool
+// leaves its control alone: the control's own procedure hands its mouse
+// messages to Relay. (A tool that subclasses its control costs a property
+// look-up on every message the control gets, which a grid of labels pays
+// on each repaint.)
 class ToolTips {
  public:
   void Create(HWND owner);
-  void Add(HWND control, const std::wstring& text);
+  void Add(HWND control, const std::wstring& text, bool relayed = false);
+  static void Relay(HWND tip, HWND control, UINT msg, WPARAM wParam, LPARAM lParam);
   void Update(HWND control, const std::wstring& text);
   HWND hwnd() const { return tip_; }
 

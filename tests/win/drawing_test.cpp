@@ -1,0 +1,60 @@
+// The main window as drawn: each grid update paints what a full repaint of the same state paints.
+#include "form_fixture.h"
+
+namespace mekuri::testing {
+namespace {
+
+// The main window's client area down to its status bar (whose clock runs on), as the window's surface
+// holds it.
+std::vector<DWORD> Capture(const Form1& form) {
+  HWND hwnd = form.hwnd();
+  RECT rc, bar;
+  GetClientRect(hwnd, &rc), GetWindowRect(form.StatusBar1, &bar);
+  MapWindowPoints(nullptr, hwnd, reinterpret_cast<POINT*>(&bar), 2);
+  rc.bottom = bar.top;
+  BITMAPINFO info{{sizeof(BITMAPINFOHEADER), rc.right, -rc.bottom, 1, 32, BI_RGB}};
+  void* bits = nullptr;
+  HDC dc = GetDC(hwnd), memory = CreateCompatibleDC(dc);
+  HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HGDIOBJ old = SelectObject(memory, bitmap);
+  BitBlt(memory, 0, 0, rc.right, rc.bottom, dc, 0, 0, SRCCOPY);
+  GdiFlush();
+  std::vector<DWORD> pixels(static_cast<DWORD*>(bits), static_cast<DWORD*>(bits) + rc.right * rc.bottom);
+  SelectObject(memory, old), DeleteObject(bitmap), DeleteDC(memory), ReleaseDC(hwnd, dc);
+  return pixels;
+}
+
+void Repaint(HWND hwnd, UINT flags) { RedrawWindow(hwnd, nullptr, nullptr, flags), win::PumpMessages(); }
+
+using Drawing = MainFormTest;
+
+TEST_F(Drawing, EveryGridUpdateLooksAsAFullRepaintOfItsState) {
+  for (int d = 1; d <= 120; d += 7) {  // memos: underlined days that move from cell to cell
+    profile::WriteString(kMemoSection, MemoKey(DateFromYmd(2004, 8, 1) + d).c_str(), "x", Module1::strDatFile);
+  }
+  Form1& form = LoadForm(2004, 9, 10);
+  SetFocus(form.Command1);  // no blinking caret
+  const std::vector<std::function<void()>> updates = {
+      [] {}, [&] { form.Command3_Click(); }, [&] { form.Command2_Click(); },
+      [&] {  // the next day: today's colour moves between cells that keep their text
+        SetClock(2004, 9, 11, 12, 0, 0), form.UpdateCalender();
+      },
+      [&] {  // a memo saved: only that day's font changes
+        profile::WriteString(kMemoSection, MemoKey(DateFromYmd(2004, 9, 21)).c_str(), "x", Module1::strDatFile);
+        form.UpdateCalender();
+      }};
+  for (int step = 0; step < 15; ++step) {
+    updates[step < 3 ? step : step < 8 ? 1 : step < 13 ? 2 : step - 10]();
+    Repaint(form.hwnd(), RDW_UPDATENOW | RDW_ALLCHILDREN);
+    const std::vector<DWORD> updated = Capture(form);
+    Repaint(form.hwnd(), RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    const std::vector<DWORD> full = Capture(form);
+    ASSERT_EQ(updated.size(), full.size());
+    size_t differing = 0;
+    for (size_t i = 0; i < full.size(); ++i) differing += updated[i] != full[i];
+    EXPECT_EQ(differing, 0u) << "update " << step << ", " << FormatDate(form.dShownMonth, "yyyy/mm");
+  }
+}
+
+}  // namespace
+}  // namespace mekuri::testing
