@@ -41,6 +41,7 @@ TEST(Dates, SerialsWeekdaysAndKeysFollowTheGregorianCalendar) {
                            cur.year * 12 + cur.month == prev.year * 12 + prev.month + 1;
     ASSERT_TRUE(nextDay || nextMonth) << cur.year << "-" << cur.month << "-" << cur.day;
     ASSERT_EQ(DateFromYmd(cur.year, cur.month, cur.day).serial, s);
+    ASSERT_EQ(ParseDateKey(FormatDate(Date{s}, "yyyy/mm/dd")), Date{s});  // every real day's key, and only those
     prev = cur;
   }
   for (auto [y, m, d, valid] : {std::tuple{2000, 2, 29, true}, {1900, 2, 29, false}, {2004, 4, 31, false}, {99, 12, 31, false},

@@ -1,5 +1,4 @@
-// The tray's exit and close-all commands arriving under any of the program's message boxes: no window
-// is used after its deletion, a close-all inside another leaves the outer going, the list keeps its items.
+// The tray's exit and close-all commands arriving under any of the program's message boxes.
 #include <cstdlib>
 #include <cstring>
 #include <iterator>
@@ -82,9 +81,8 @@ TEST_P(ClosedUnderBox, LeavesNoFreedWindowAndNoLostItem) {
   EXPECT_TRUE(outerStillClosing) << site.name;
   const auto left = command == kCmdExit ? std::vector<win::Window*>{} : std::vector<win::Window*>{&main};
   EXPECT_EQ(win::Window::Loaded(), left) << site.name;
-  if (site.listStores) {
+  if (site.listStores)
     EXPECT_EQ(LoadCommonList(datFile, win::Cipher(Module1::strAppPath)).items, items) << site.name;
-  }
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryBox, ClosedUnderBox,

@@ -10,13 +10,11 @@
 
 namespace mekuri::testing {
 
-std::filesystem::path DistFolder() {
-  if (const wchar_t* dist = _wgetenv(L"MEKURI_DIST")) return dist;
+static std::filesystem::path DistFolder() {  // dist\ beside the test exe or above it
   wchar_t exe[MAX_PATH];
   std::filesystem::path dir(std::wstring(exe, GetModuleFileNameW(nullptr, exe, MAX_PATH)));
-  for (; dir.has_relative_path(); dir = dir.parent_path()) {
+  for (; dir.has_relative_path(); dir = dir.parent_path())
     if (std::filesystem::exists(dir / L"dist" / L"QzlCmn.dll")) return dir / L"dist";
-  }
   return L".";
 }
 
@@ -76,9 +74,8 @@ Form2* MainFormTest::OpenMemo(Date day) {
                  reinterpret_cast<LPARAM>(form_->Label4[i]));
     win::PumpMessages();
     const std::string caption = "Memo - " + FormatDate(day, "yyyy/mm/dd");
-    for (Form2* memo : LoadedMemoWindows()) {
+    for (Form2* memo : LoadedMemoWindows())
       if (Text(memo->hwnd()) == std::wstring(caption.begin(), caption.end())) return memo;
-    }
   }
   return nullptr;
 }

@@ -1,5 +1,4 @@
-// What only the windows show: the guard around every handler, Ctrl's message paths, an unreadable
-// memo shown read-only, a list kept open when it cannot be stored, where the first memo window sits.
+// What only the windows show: the handler guard, Ctrl's message paths, an unreadable memo, the list, placement.
 #include <new>
 
 #include "base/texts.h"
