@@ -3,6 +3,8 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+
 #include "platform/win32/clock.h"
 #include "platform/win32/keyboard.h"
 #include "platform/win32/tray.h"
@@ -23,10 +25,8 @@ void PostKey(UINT vk) {
   PostMessageW(GetFocus(), WM_KEYUP, vk, 0xC0000001);
 }
 
-int CountLoaded(const wchar_t* formName) {
-  int count = 0;
-  for (win::Window* w : win::Window::Loaded()) count += lstrcmpW(w->FormName(), formName) == 0;
-  return count;
+int CountLoaded(const wchar_t* form) {
+  return std::ranges::count_if(win::Window::Loaded(), [=](auto* w) { return !lstrcmpW(w->FormName(), form); });
 }
 
 void MainFormTest::SetUp() {
