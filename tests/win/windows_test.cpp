@@ -79,7 +79,6 @@ TEST_F(Windows, AListThatCannotBeStoredStaysOpenExceptInACloseAll) {
       {"Esc", [this](Form3& f) { PressKey(f.List1, VK_ESCAPE); }, false},
       {"close box", [](Form3& f) { SendMessageW(f.hwnd(), WM_CLOSE, 0, 0); }, false},
       {"close all", [main](Form3&) { SendMessageW(main, WM_COMMAND, kCmdCloseAll, 0); }, true},
-      {"close all but main", [main](Form3&) { SendMessageW(main, WM_COMMAND, kCmdCloseAllButMain, 0); }, true},
   };
   for (const auto& [name, close, bulk] : closes) {
     boxes_.clear();
