@@ -262,14 +262,11 @@ TEST(Clock, TheHourIsChimedBoldedAndShownOnce) {
   EXPECT_EQ(run.Count(u"play"), 0) << "a failed open plays nothing";
 }
 
-MessageTable Table(std::initializer_list<std::pair<std::string, std::string>> keys) {
-  return LoadMessageTable([&](const std::string& key) {
-    for (const auto& [k, v] : keys) if (k == key) return v;
-    return std::string();
-  });
+MessageTable Table(const std::map<std::string, std::string>& keys) {
+  return LoadMessageTable([&](const std::string& k) { return keys.contains(k) ? keys.at(k) : std::string(); });
 }
 
-TEST(ScheduledMessages, LoadingStopsAtTheFirstGapOrMalformedEntry) {
+TEST(ScheduledMessages, LoadingStopsAtTheFirstGapOrMalformedEntryAndEachFiresOnce) {
   const std::pair<std::string, std::u16string> entries[] = {
       {"12:00/", u"12:00/"}, {"25:70/never", u"25:70/never"}, {"12:00/\x83\x81\x83\x82", u"12:00/メモ"},
       {"7:30/a", u""}, {"12:00", u""}, {"12-00/x", u""}, {"12:0x/x", u""}, {"1.:00/x", u""}, {"12:00x", u""},
@@ -278,6 +275,9 @@ TEST(ScheduledMessages, LoadingStopsAtTheFirstGapOrMalformedEntry) {
   EXPECT_EQ(LoadMessageTable([](const std::string& key) { return "07:30/" + key; })[10], u"07:30/M10");
   const MessageTable gap = Table({{"M01", "07:30/a"}, {"M03", "08:00/b"}});
   EXPECT_EQ(gap[1] + gap[2], u"07:30/a");
+  MessageTicker ticker;  // once at the first tick of its minute's second 0; random tables are fuzzed
+  const auto first = ticker.Tick(gap, At(7, 30, 0)), again = ticker.Tick(gap, At(7, 30, 0));
+  EXPECT_EQ(std::tuple(first, again, ticker.nMsgCount), std::tuple(std::vector{1}, std::vector<int>{}, 1));
   EXPECT_EQ(MessageTime(u"09:00/at nine") + u"|" + MessageText(u"09:00/at nine") + MessageText(u"12:00/"), u"09:00|at nine");
 }
 

@@ -81,8 +81,9 @@ TEST_P(ClosedUnderBox, LeavesNoFreedWindowAndNoLostItem) {
   EXPECT_TRUE(outerStillClosing) << site.name;
   const auto left = command == kCmdExit ? std::vector<win::Window*>{} : std::vector<win::Window*>{&main};
   EXPECT_EQ(win::Window::Loaded(), left) << site.name;
-  if (site.listStores)
+  if (site.listStores) {
     EXPECT_EQ(LoadCommonList(datFile, win::Cipher(Module1::strAppPath)).items, items) << site.name;
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryBox, ClosedUnderBox,

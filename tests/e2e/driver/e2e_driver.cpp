@@ -51,10 +51,8 @@ int wmain(int argc, wchar_t** argv) {
   if (cmd == L"command") return PostMessageW(w, WM_COMMAND, n, 0) ? 0 : 1;
   if (cmd == L"focused")
     return item && GetGUIThreadInfo(GetWindowThreadProcessId(w, nullptr), &gui) && gui.hwndFocus == item ? 0 : 1;
-  if (cmd == L"rect") {
-    if (!IsWindowVisible(item) || !GetWindowRect(item, &rc)) return 1;
-    return std::printf("%ld %ld %ld %ld\n", rc.left, rc.top, rc.right, rc.bottom), 0;
-  }
+  if (cmd == L"rect" && (!IsWindowVisible(item) || !GetWindowRect(item, &rc))) return 1;
+  if (cmd == L"rect") return std::printf("%ld %ld %ld %ld\n", rc.left, rc.top, rc.right, rc.bottom), 0;
   if (cmd == L"find" && argc > 5) {
     for (int id = _wtoi(argv[4]); id <= _wtoi(argv[5]); ++id)
       if (HWND c = GetDlgItem(w, id); c && Text(c) == argv[3]) return std::printf("%d\n", id), 0;
