@@ -58,20 +58,6 @@ bool RealDay(int y, int m, int d) {
   return y >= 100 && y <= 9999 && m >= 1 && m <= 12 && d >= 1 && d <= days[m - 1];
 }
 
-// The strict "yyyy/mm/dd" key: exactly the real days, each written back the same (the core tests walk every day).
-[[maybe_unused]] void Date(fuzz::Bytes in) {
-  const std::string bytes = in.Rest();
-  const std::string_view text(bytes);
-  const std::u16string wide(text.begin(), text.end());
-  int f[3] = {0, 0, 0};
-  bool shaped = text.size() == 10 && text[4] == '/' && text[7] == '/';
-  for (size_t i = 0; shaped && i < 10; ++i)
-    if (i != 4 && i != 7) shaped = Digit(text[i]), f[i < 4 ? 0 : i < 7 ? 1 : 2] = f[i < 4 ? 0 : i < 7 ? 1 : 2] * 10 + text[i] - '0';
-  const auto parsed = mekuri::ParseDateKey(text);
-  FUZZ_CHECK(parsed.has_value() == (shaped && RealDay(f[0], f[1], f[2])) && mekuri::ParseDateKey(wide) == parsed, "%zu", text.size());
-  FUZZ_CHECK(!parsed || mekuri::FormatDate(*parsed, "yyyy/mm/dd") == text, "written back differently");
-}
-
 bool HolidayShaped(std::string_view r) {
   r = r.substr(0, r.find('\0'));
   if (r.size() < 5 || r.size() > 6 || !Digit(r[0]) || !Digit(r[1])) return false;

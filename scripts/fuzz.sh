@@ -11,7 +11,7 @@
 #                                     FUZZ_SECONDS=3600 does this)
 #   scripts/fuzz.sh [--long S] TARGET...   only these targets
 #
-# Targets: profile decipher number date holidays messages. The short pass
+# Targets: profile decipher number holidays messages. The short pass
 # starts from the seeds alone, so that its time does not depend on what ran
 # here before; long runs keep what they find in build/fuzz/corpus/<target>/
 # and start from it next time. Nothing goes into fuzz/corpus/ by itself. A crash
@@ -22,7 +22,7 @@ set -uo pipefail
 cd "$(dirname "$0")/.."
 
 BUILD=build/fuzz
-all_targets=(profile decipher number date holidays messages)
+all_targets=(profile decipher number holidays messages)
 long=
 targets=()
 while (($#)); do

@@ -5,7 +5,6 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -30,8 +29,6 @@
 #include "crash_values.h"
 #include "platform/profile.h"
 
-extern char** environ;
-
 namespace mekuri::crash {
 namespace {
 
@@ -42,21 +39,16 @@ using List = std::vector<std::u16string>;
 
 class Process {
  public:
-  explicit Process(const std::vector<std::string>& command) {
+  explicit Process(std::vector<std::string> command) {
     int pipes[2];
-    if (pipe2(pipes, O_CLOEXEC) != 0) throw Error("no pipe");
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_adddup2(&actions, pipes[1], 1);
-    std::vector<char*> argv;
-    for (const std::string& arg : command) argv.push_back(const_cast<char*>(arg.c_str()));
-    argv.push_back(nullptr);
-    const int spawned = posix_spawnp(&pid_, argv[0], &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    close(pipes[1]);
-    out_ = pipes[0];
-    if (spawned != 0) close(out_), throw Error("cannot start " + command[0]);
+    if (pipe2(pipes, O_CLOEXEC) != 0 || (pid_ = fork()) < 0) throw Error("cannot start " + command[0]);
+    if (pid_ == 0) {  // the child: no input, its output into the pipe
+      std::vector<char*> argv;
+      for (std::string& arg : command) argv.push_back(arg.data());
+      argv.push_back(nullptr);
+      dup2(open("/dev/null", O_RDONLY), 0), dup2(pipes[1], 1), execvp(argv[0], argv.data()), _exit(127);
+    }
+    close(pipes[1]), out_ = pipes[0];
   }
   Process(const Process&) = delete;
   ~Process() {
@@ -77,18 +69,17 @@ class Process {
     if (!std::exchange(ended_, true)) waitpid(pid_, &status_, 0);
     return status_;
   }
+  void Drain(std::string& said) {
+    while (Read(0, said) > 0) continue;
+  }
   // Runs it to its end, which must be exit code 0; what it said.
   std::string Finish(const std::string& what) {
     std::string said;
-    while (!ended_ && waitpid(pid_, &status_, WNOHANG) != pid_) {
+    while (!ended_ && waitpid(pid_, &status_, WNOHANG) != pid_)
       if (Read(50, said) < 0) Wait();
-    }
-    ended_ = true;
-    while (Read(0, said) > 0) {
-    }
-    if (!WIFEXITED(status_) || WEXITSTATUS(status_) != 0)
-      throw Error(what + " failed: " + std::to_string(status_));
-    return said;
+    ended_ = true, Drain(said);
+    if (WIFEXITED(status_) && WEXITSTATUS(status_) == 0) return said;
+    throw Error(what + " failed: " + std::to_string(status_));
   }
 
   pid_t pid_ = 0;
@@ -101,19 +92,16 @@ struct Setup {
   fs::path folder, file;
   bool wine = false;
   // The worker's command line; under Wine the folder is a Windows path.
-  std::vector<std::string> Worker(const std::vector<std::string>& args) const {
+  std::vector<std::string> Worker(std::vector<std::string> args) const {
     std::string path = folder.string();
     if (wine) std::replace(path.begin(), path.end(), '/', '\\'), path = "Z:" + path;
-    std::vector<std::string> full = command;
-    full.push_back(path);
-    full.insert(full.end(), args.begin(), args.end());
-    return full;
+    args.insert(args.begin(), path), args.insert(args.begin(), command.begin(), command.end());
+    return args;
   }
 };
 
 std::string Bytes(const fs::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), {}};
+  return {std::istreambuf_iterator<char>(std::ifstream(file, std::ios::binary).rdbuf()), {}};
 }
 
 // One write of the worker, as its "begin" and "done" lines name it.
@@ -146,14 +134,11 @@ std::string RunAndKill(const std::vector<std::string>& command, double delayMs) 
   }
   kill(worker.pid_, SIGKILL);
   const int status = worker.Wait();
-  while (worker.Read(0, said) > 0) {
-  }
-  if (!WIFSIGNALED(status) || WTERMSIG(status) != SIGKILL) {
-    const std::string what = "the worker ended by itself: " + said.substr(0, 300);
-    if (said.empty()) throw NotStarted(what);
-    throw Error(what);
-  }
-  return said;
+  worker.Drain(said);
+  if (WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) return said;
+  const std::string what = "the worker ended by itself: " + said.substr(0, 300);
+  if (said.empty()) throw NotStarted(what);
+  throw Error(what);
 }
 
 class Crasher {
@@ -183,23 +168,21 @@ class Crasher {
     bool wrote = false;
     unsigned long pid = 0;
     for (std::string line; std::getline(lines, line);) {
-      if (!line.empty() && line.back() == '\r') line.pop_back();
+      if (line.ends_with('\r')) line.pop_back();
       std::istringstream in(line);
       std::string what, kind, key, how;
-      unsigned write = 0;
-      int count = 0;
+      unsigned write = 0, count = 0;
       in >> what >> kind;
       if (what == "begin" && kind == "memo" && in >> key >> write >> how) {
         cut = Op{line.substr(6), key, how == "save" ? Memo(MemoText(key, run, write)) : std::nullopt, {}};
       } else if (what == "begin" && kind == "common" && in >> write >> count) {
         cut = Op{line.substr(6), {}, {}, {}};
-        for (int i = 0; i < count; ++i) cut->common.push_back(CommonItem(run, write, i));
+        for (unsigned i = 0; i < count; ++i) cut->common.push_back(CommonItem(run, write, i));
       } else if (what == "done" && cut && cut->line == line.substr(5)) {
         // Only a write that changed something rewrote the file and cleared the temporary files.
-        wrote = (cut->key ? std::exchange(memos_[*cut->key], cut->memo) != cut->memo
-                          : std::exchange(common_, cut->common) != cut->common) ||
-                wrote;
-        cut.reset();
+        const bool changed = cut->key ? std::exchange(memos_[*cut->key], cut->memo) != cut->memo
+                                      : std::exchange(common_, cut->common) != cut->common;
+        wrote |= changed, cut.reset();
       } else if (what != "ready" && !(what == "pid" && (pid = std::stoul(kind)))) {
         throw Error("the worker said \"" + line + "\"");
       }
@@ -228,18 +211,16 @@ class Crasher {
       workers += keys.count(key);
       const Memo now = keys.count(key) ? Memo(ReadMemoText(s_.file, kNativeCipher, key)) : std::nullopt;
       if (now && now->empty()) throw Error("the memo " + key + " does not decipher");
-      if (now != memos_[key] && !(cut && cut->key == key && now == cut->memo)) {
+      if (now != memos_[key] && !(cut && cut->key == key && now == cut->memo))
         throw Error("the memo " + key + " holds neither the old nor the new value");
-      }
       memos_[key] = now;
     }
     const List common = LoadCommonList(s_.file, kNativeCipher).items;
     for (int i = 0; i < kCommonKeys; ++i) commons += keys.count(CommonKey(i));
     if (commons != common.size()) throw Error("the common list has gaps");
     if (kSeedMemos + workers + commons != keys.size()) throw Error("an unknown key");
-    if (common != common_ && !(cut && !cut->key && common == cut->common)) {
+    if (common != common_ && !(cut && !cut->key && common == cut->common))
       throw Error("the common list holds neither the old nor the new items");
-    }
     common_ = common;
   }
 
@@ -261,13 +242,12 @@ class Crasher {
     }
   }
 
-  // The file as bytes: the section, then whole "key=value" lines, each key once, as the engine lists them.
+  // The file as bytes: the section, then whole "key=value" lines, each key once.
   std::map<std::string, std::string> ReadWhole() const {
     const std::string bytes = Bytes(s_.file);
     const std::string header = std::string("[") + kMemoSection + "]\r\n";
     if (bytes.rfind(header, 0) != 0) throw Error("the memo file is gone or lost its section");
     std::map<std::string, std::string> keys;
-    std::set<std::string> listed;
     for (size_t at = header.size(), end; at < bytes.size(); at = end + 2) {
       end = bytes.find("\r\n", at);
       const std::string line = bytes.substr(at, end == std::string::npos ? std::string::npos : end - at);
@@ -277,16 +257,7 @@ class Crasher {
         throw Error("a torn or repeated line at byte " + std::to_string(at));
       }
     }
-    profile::ClearCache();
-    std::string engine(bytes.size() + 2, '\0');
-    engine.resize(profile::GetString(kMemoSection, nullptr, "", engine.data(),
-                                     static_cast<uint32_t>(engine.size()), s_.file));
-    for (size_t at = 0; at < engine.size(); at += listed.insert(engine.c_str() + at).first->size() + 1) {
-    }
-    if (!std::equal(listed.begin(), listed.end(), keys.begin(), keys.end(),
-                    [](const std::string& a, const auto& b) { return a == b.first; })) {
-      throw Error("the engine reads other keys than the file holds");
-    }
+    profile::ClearCache();  // the reads below see the file as a fresh start of the program would
     return keys;
   }
 
@@ -304,9 +275,8 @@ std::string Written(const fs::path& scratch, const std::string& bytes, const std
                     const std::string& value) {
   Put(scratch, bytes);
   profile::ClearCache();
-  if (!profile::WriteString(kMemoSection, key.c_str(), value == "-" ? nullptr : value.c_str(), scratch)) {
+  if (!profile::WriteString(kMemoSection, key.c_str(), value == "-" ? nullptr : value.c_str(), scratch))
     throw Error("the driver's own write failed");
-  }
   return Bytes(scratch);
 }
 
@@ -342,9 +312,8 @@ void Race(const Setup& s) {
                                      .Finish(what + "the next process");
         const std::string now = Bytes(s.file);
         const bool tookNew = now == (write ? Written(scratch, fresh, SeedKey(7), "after") : fresh);
-        if (!tookNew && now != (write ? Written(scratch, old, SeedKey(7), "after") : old)) {
+        if (!tookNew && now != (write ? Written(scratch, old, SeedKey(7), "after") : old))
           throw Error(what + "the file is neither the old nor the new one");
-        }
         const std::string want = tookNew ? (value == "-" ? "(none)" : value) : big;
         if (!write && seen != want + "\n" && seen != want + "\r\n")
           throw Error(what + "the reader saw another value");
@@ -367,27 +336,22 @@ int Main(int argc, char** argv) {
     if (arg == "--kills" && i + 1 < argc) kills = std::atoi(argv[++i]);
   }
   std::string dir = (fs::temp_directory_path() / "mekuri-crash.XXXXXX").string();
-  if (s.command.empty() || !mkdtemp(dir.data())) {
-    std::fprintf(stderr, "usage: crash_driver [--kills N | --race] [--wine] -- <worker command>\n");
-    return 2;
-  }
+  if (s.command.empty() || !mkdtemp(dir.data()))
+    return std::fprintf(stderr, "usage: crash_driver [--kills N | --race] [--wine] -- <worker command>\n"), 2;
   s.folder = dir, s.file = s.folder / kMemoFileName;
   int kill = 0;
   try {
     if (kills == 0) return Race(s), fs::remove_all(dir), 0;
     Crasher crasher(s);
     std::mt19937 random(std::random_device{}());
-    for (; kill < kills; ++kill) {  // 2 to 300 ms, as many short waits as long ones
+    for (; kill < kills; ++kill)  // 2 to 300 ms, as many short waits as long ones
       crasher.Run(kill + 1, 2 * std::exp(std::uniform_real_distribution<double>(0, std::log(150.0))(random)));
-    }
     std::printf("%d kills, %d mid-write, %d temporary files cleared, %d starts repeated\n", kills,
                 crasher.midWrite, crasher.temps, crasher.failedStarts);
   } catch (const std::exception& e) {
-    std::printf("FAIL at kill %d: %s\nthe folder stays: %s\n", kill + 1, e.what(), dir.c_str());
-    return 1;
+    return std::printf("FAIL at kill %d: %s\nthe folder stays: %s\n", kill + 1, e.what(), dir.c_str()), 1;
   }
-  fs::remove_all(dir);
-  return 0;
+  return fs::remove_all(dir), 0;
 }
 
 }  // namespace

@@ -1,6 +1,5 @@
 #!/usr/bin/env bash
-# The native crash driver against the Windows worker under Wine, so that kills land in the
-# Windows file layer. Runs inside a started Wine environment (wine_env_up).
+# The native crash driver against the Windows worker, so kills land in Wine's file layer (after wine_env_up).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 source "$root/scripts/wine-env.sh"

@@ -32,12 +32,8 @@ inline std::u16string MemoText(const std::string& key, unsigned run, unsigned wr
 #ifndef _WIN32
 // On Windows the worker loads QzlCmn.dll instead.
 inline const CipherLibrary kNativeCipher{
-    [](const char* in, int32_t length, char* out, int32_t* capacity) -> int32_t {
-      return qzl::Encipher(in, length, qzl::Nonce{1, 2, 3}, out, *capacity);
-    },
-    [](const char* in, int32_t length, char* out, int32_t* capacity) -> int32_t {
-      return qzl::Decipher(in, length, out, *capacity);
-    }};
+    [](const char* in, int32_t n, char* out, int32_t* cap) { return qzl::Encipher(in, n, {1, 2, 3}, out, *cap); },
+    [](const char* in, int32_t n, char* out, int32_t* cap) { return qzl::Decipher(in, n, out, *cap); }};
 #endif
 
 inline std::u16string CommonItem(unsigned run, unsigned write, int i) {

@@ -43,18 +43,13 @@ const CipherLibrary& Cipher() {
 unsigned long ProcessId() { return GetCurrentProcessId(); }
 
 // Another program's handle on the file, which will not let it be replaced.
-class Holder {
- public:
+struct Holder {
   explicit Holder(const fs::path& file)
-      : h_(CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
-                       nullptr)) {}
-  ~Holder() {
-    if (h_ != INVALID_HANDLE_VALUE) CloseHandle(h_);
-  }
-  bool ok() const { return h_ != INVALID_HANDLE_VALUE; }
-
- private:
-  HANDLE h_;
+      : h(CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
+                      nullptr)) {}
+  ~Holder() { if (ok()) CloseHandle(h); }
+  bool ok() const { return h != INVALID_HANDLE_VALUE; }
+  const HANDLE h;
 };
 #else
 const CipherLibrary& Cipher() { return kNativeCipher; }
@@ -122,11 +117,8 @@ int Step(const std::string& step, const fs::path& folder, const std::vector<std:
                                             file);
     return wrote != cut ? 0 : 1;  // the cut write is one that did not finish
   }
-  if (step == "read" && args.size() == 1) {
-    Say(profile::Read(kMemoSection, args[0], "(none)", 4096, file).text);
-    return 0;
-  }
-  return 2;
+  if (step != "read" || args.size() != 1) return 2;
+  return Say(profile::Read(kMemoSection, args[0], "(none)", 4096, file).text), 0;
 }
 
 int Main(const std::vector<std::string>& args) {

@@ -16,8 +16,6 @@ TEST_F(CipherDll, RoundTripsTheLongestMemoAndLoadsOnlyByFullPathAfterThePathStep
   ASSERT_TRUE(value.has_value());
   EXPECT_EQ(DecipherText(cipher, *value), memo);
   EXPECT_NE(EncipherText(cipher, memo), value) << "a fresh nonce each time";
-  (*value)[value->size() / 2] ^= 0x01;
-  EXPECT_EQ(TryDecipher(cipher, *value), std::nullopt);
 
   const std::filesystem::path current = folder_ / L"current", before = std::filesystem::current_path();
   std::filesystem::create_directories(current);

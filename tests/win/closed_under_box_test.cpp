@@ -1,5 +1,4 @@
-// The tray's exit and close-all commands arriving under any of the program's message boxes: no window
-// is used after its deletion, a close-all inside another leaves the outer going, the list keeps its items.
+// The tray's exit and close-all commands arriving under any of the program's message boxes.
 #include <cstdlib>
 #include <cstring>
 #include <iterator>

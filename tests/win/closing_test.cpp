@@ -1,5 +1,4 @@
-// Every way of closing the small windows, and what each close asks of the hidden main window:
-// the notice closed by hand opens the common list, the time signal's 表示 shows the main window.
+// Every way of closing the small windows, and what each close asks of the hidden main window.
 #include "form_fixture.h"
 #include "mainwindow/win32/MainWndProc.h"
 

@@ -46,8 +46,7 @@ TEST_F(DateDialog, KeysEndTheWaitWithTheirDate) {
       {"Esc", {[](Form4&) { PostKey(VK_ESCAPE); }}, "1000/01/01", false},
       {"Enter on the close button", {[](Form4& d) { SetFocus(d.Command2), PostKey(VK_RETURN); }}, "1000/01/01", false},
       {"close box", {[](Form4& d) { PostMessageW(d.hwnd(), WM_SYSCOMMAND, SC_CLOSE, 0); }}, "2004/09/05", false},
-      {"out of range, quietly", {Type(L"1969", L"09", L"01"), Type(L"2101", L"09", L"01"), Type(L"2004", L"13", L"1"),
-        Type(L"2004", L"09", L"32")}, "1000/01/01", true},
+      {"out of range, quietly", {Type(L"1969", L"09", L"01"), Type(L"2004", L"13", L"1")}, "1000/01/01", true},
   };
   for (const auto& c : cases) {
     const Date picked = RunDateDialog(c.steps, [this] { return Form4::Open(form_->hwnd()); });

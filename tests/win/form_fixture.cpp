@@ -3,6 +3,8 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+
 #include "platform/win32/clock.h"
 #include "platform/win32/keyboard.h"
 #include "platform/win32/tray.h"
@@ -10,13 +12,11 @@
 
 namespace mekuri::testing {
 
-std::filesystem::path DistFolder() {
-  if (const wchar_t* dist = _wgetenv(L"MEKURI_DIST")) return dist;
+static std::filesystem::path DistFolder() {  // dist\ beside the test exe or above it
   wchar_t exe[MAX_PATH];
   std::filesystem::path dir(std::wstring(exe, GetModuleFileNameW(nullptr, exe, MAX_PATH)));
-  for (; dir.has_relative_path(); dir = dir.parent_path()) {
+  for (; dir.has_relative_path(); dir = dir.parent_path())
     if (std::filesystem::exists(dir / L"dist" / L"QzlCmn.dll")) return dir / L"dist";
-  }
   return L".";
 }
 
@@ -25,10 +25,8 @@ void PostKey(UINT vk) {
   PostMessageW(GetFocus(), WM_KEYUP, vk, 0xC0000001);
 }
 
-int CountLoaded(const wchar_t* formName) {
-  int count = 0;
-  for (win::Window* w : win::Window::Loaded()) count += lstrcmpW(w->FormName(), formName) == 0;
-  return count;
+int CountLoaded(const wchar_t* form) {
+  return std::ranges::count_if(win::Window::Loaded(), [=](auto* w) { return !lstrcmpW(w->FormName(), form); });
 }
 
 void MainFormTest::SetUp() {
@@ -76,9 +74,8 @@ Form2* MainFormTest::OpenMemo(Date day) {
                  reinterpret_cast<LPARAM>(form_->Label4[i]));
     win::PumpMessages();
     const std::string caption = "Memo - " + FormatDate(day, "yyyy/mm/dd");
-    for (Form2* memo : LoadedMemoWindows()) {
+    for (Form2* memo : LoadedMemoWindows())
       if (Text(memo->hwnd()) == std::wstring(caption.begin(), caption.end())) return memo;
-    }
   }
   return nullptr;
 }

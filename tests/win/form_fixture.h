@@ -29,7 +29,6 @@
 
 namespace mekuri::testing {
 
-std::filesystem::path DistFolder();  // MEKURI_DIST, or dist\ beside the test exe or above it
 void PostKey(UINT vk);               // to the focused control, for the loop that runs next
 inline std::wstring Text(HWND hwnd) { return win::GetText(hwnd); }
 int CountLoaded(const wchar_t* formName);

@@ -11,9 +11,8 @@ Strokes With(WORD modifier, WORD vk) { return {{modifier, false}, {vk, false}, {
 // Real key strokes through the system's input queue.
 void SendKeys(const Strokes& keys) {
   std::vector<INPUT> inputs;
-  for (const auto& [vk, up] : keys) {
+  for (const auto& [vk, up] : keys)
     inputs.push_back({INPUT_KEYBOARD}), inputs.back().ki = {vk, 0, up ? DWORD{KEYEVENTF_KEYUP} : 0};
-  }
   SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
   for (int i = 0; i < 20; ++i, Sleep(5)) win::PumpMessages();
 }

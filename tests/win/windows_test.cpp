@@ -1,5 +1,4 @@
-// What only the windows show: the guard around every handler, Ctrl's message paths, an unreadable
-// memo shown read-only, a list kept open when it cannot be stored, where the first memo window sits.
+// What only the windows show: the handler guard, Ctrl's message paths, an unreadable memo, the list, placement.
 #include <new>
 
 #include "base/texts.h"
@@ -80,7 +79,6 @@ TEST_F(Windows, AListThatCannotBeStoredStaysOpenExceptInACloseAll) {
       {"Esc", [this](Form3& f) { PressKey(f.List1, VK_ESCAPE); }, false},
       {"close box", [](Form3& f) { SendMessageW(f.hwnd(), WM_CLOSE, 0, 0); }, false},
       {"close all", [main](Form3&) { SendMessageW(main, WM_COMMAND, kCmdCloseAll, 0); }, true},
-      {"close all but main", [main](Form3&) { SendMessageW(main, WM_COMMAND, kCmdCloseAllButMain, 0); }, true},
   };
   for (const auto& [name, close, bulk] : closes) {
     boxes_.clear();

@@ -39,9 +39,8 @@ int wmain(int argc, wchar_t** argv) {
                                                300, 200, nullptr, nullptr, wc.hInstance, nullptr)) {
       return 1;
     }
-    for (MSG msg; GetTickCount() - start < n; Sleep(20)) {
+    for (MSG msg; GetTickCount() - start < n; Sleep(20))
       while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
-    }
     return 0;
   }
   const HWND w = Find(argv[2]), item = w && argc > 3 ? GetDlgItem(w, n) : w;
@@ -50,17 +49,13 @@ int wmain(int argc, wchar_t** argv) {
   if (!w) return 1;
   if (cmd == L"close") return PostMessageW(w, WM_CLOSE, 0, 0) ? 0 : 1;
   if (cmd == L"command") return PostMessageW(w, WM_COMMAND, n, 0) ? 0 : 1;
-  if (cmd == L"focused") {
+  if (cmd == L"focused")
     return item && GetGUIThreadInfo(GetWindowThreadProcessId(w, nullptr), &gui) && gui.hwndFocus == item ? 0 : 1;
-  }
-  if (cmd == L"rect") {
-    if (!IsWindowVisible(item) || !GetWindowRect(item, &rc)) return 1;
-    return std::printf("%ld %ld %ld %ld\n", rc.left, rc.top, rc.right, rc.bottom), 0;
-  }
+  if (cmd == L"rect" && (!IsWindowVisible(item) || !GetWindowRect(item, &rc))) return 1;
+  if (cmd == L"rect") return std::printf("%ld %ld %ld %ld\n", rc.left, rc.top, rc.right, rc.bottom), 0;
   if (cmd == L"find" && argc > 5) {
-    for (int id = _wtoi(argv[4]); id <= _wtoi(argv[5]); ++id) {
+    for (int id = _wtoi(argv[4]); id <= _wtoi(argv[5]); ++id)
       if (HWND c = GetDlgItem(w, id); c && Text(c) == argv[3]) return std::printf("%d\n", id), 0;
-    }
     return 1;
   }
   if (cmd == L"text" && item) {
