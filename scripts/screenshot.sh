@@ -27,7 +27,7 @@ clock_at() {
   quiet "$WINESERVER" -p || true
   quiet "$WINE64" wineboot || true
 }
-finish() { cleanup; set_dpi 96; wine_env_down; rm -f build/screenshot.xwd; }
+finish() { cleanup; set_dpi 96; wine_env_down; rm -rf build/screenshot.xwd build/screenshot-frames; }
 trap finish EXIT
 
 # png IN NAME [OPTIONS...]: docs/screenshot-NAME.png, without a time stamp.
@@ -159,19 +159,20 @@ pic_timesignal() {
   start StartX=15000 StartY=600
   no_notice
   xdotool mousemove 1279 1023
-  local frames old xid="" i f last="" by=$((SECONDS + 60))
-  frames=$(mktemp -d /dev/shm/mekuri-shots.XXXXXX)
+  local frames=build/screenshot-frames old xid="" i f last="" by=$((SECONDS + 60))
+  mkdir -p "$frames"
   old=$(xdotool search --onlyvisible --class mekurinote)
   until [ -n "$xid" ]; do
     xid=$(xdotool search --onlyvisible --class mekurinote | grep -vxF "$old" | head -1) || true
     ((SECONDS < by)) || fail "no time-signal window by noon (now $(date +%T) on the faked clock)"
   done
-  for i in $(seq 100 160); do xwd -id "$xid" -silent > "$frames/$i.xwd" && sleep 0.01; done
+  for i in $(seq 100 180); do xwd -id "$xid" -silent > "$frames/$i.xwd"; done
   # Distinct frames: the window bare, with the small chime text, growing, grown.
   for f in "$frames"/*.xwd; do
     if [ -n "$last" ] && cmp -s "$f" "$last"; then rm "$f"; else last=$f; fi
   done
   set -- "$frames"/*.xwd
+  [ $# -ge 2 ] || fail "the chime text did not show within two seconds"
   png "xwd:$2" timesignal-before
   # Grown, the text blinks in colours from 2 s on, red first.
   f=$frames/after.xwd
@@ -182,7 +183,6 @@ pic_timesignal() {
   eventually 10 red || fail "the chime text did not turn red"
   png "xwd:$f" timesignal-after
   echo "screenshot: docs/screenshot-timesignal-before.png docs/screenshot-timesignal-after.png"
-  rm -rf "$frames"
   exit_app
 }
 
