@@ -2,7 +2,7 @@
 # make test  — set up what is missing, build, run every test tier
 # make bench — every benchmark under Wine, summed up in one table of ratios
 # make idle-bench — only the idle part: CPU the running program uses, against a plain window
-# make screenshot — start the program headless and save docs/screenshot-main.png
+# make screenshot — retake every docs/screenshot-*.png headless, on a faked clock
 # make fuzz  — fuzz the portable core, FUZZ_SECONDS (600) in all (scripts/fuzz.sh)
 # make mutants — plant faults in the portable core one at a time and count those
 #               core_tests catch (../shared/tools/mutants.py; MUTANTS_ARGS to
@@ -61,7 +61,7 @@ idle-bench: bench-build
 	BENCH_BUILD=$(WIN) BENCH_PARTS=idle bash scripts/bench.sh
 
 screenshot: build-win
-	bash scripts/screenshot.sh docs/screenshot-main.png
+	bash scripts/screenshot.sh
 
 fuzz: setup
 	bash scripts/fuzz.sh --long $(FUZZ_SECONDS)
