@@ -68,6 +68,7 @@ foreach(src IN LISTS BENCH_SOURCES)
   target_link_options(${name} PRIVATE -static)
   target_link_libraries(${name} PRIVATE mekuri_core)
 endforeach()
+target_link_libraries(idle_clock_window PRIVATE comctl32)
 
 # The benchmark that loads the real windows in its own process, as the window
 # tests do.
