@@ -9,6 +9,14 @@ int IconTimer::Tick(bool visible, bool showingFirst) {
   return image;
 }
 
+int MsToNextSecond(int millisecond) { return 1000 - (millisecond < 0 ? 0 : millisecond > 999 ? 999 : millisecond); }
+
+bool Period::Due(uint64_t nowMs, uint32_t periodMs) {
+  if (nowMs < next) return false;
+  next = next + periodMs > nowMs ? next + periodMs : nowMs + periodMs;
+  return true;
+}
+
 bool HidingWatch::Tick(bool hidingCheck, bool visible) {
   if (!hidingCheck) {
     lHiddenSeconds = 0;
