@@ -153,6 +153,7 @@ class Form1 : public win::Window {
   IconTimer iconTimer_;
   bool iconTimerOn_ = false;
   Period hidingPeriod_;
+  int secondTimerMs_ = 0;  // the shared timer's interval as last set
   ClockTicker clockTicker_;
   MessageTicker msgTicker_;
   win::UniqueFont fontStatusBold_;

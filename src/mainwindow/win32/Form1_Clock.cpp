@@ -23,12 +23,16 @@ void CancelDateDialog() {
 }  // namespace
 
 void Form1::ArmSecondTick(const DateTime& now) {
-  SetTimer(hwnd(), kTimer3, static_cast<UINT>(MsToNextSecond(now.millisecond)), nullptr);
+  // Each setting is a call to the Wine server: only when the tick drifted.
+  const int interval = SecondTimerInterval(now.millisecond, secondTimerMs_);
+  if (interval == 0) return;
+  secondTimerMs_ = interval;
+  SetTimer(hwnd(), kTimer3, static_cast<UINT>(interval), nullptr);
 }
 
 void Form1::SecondTick() {
-  // Armed again first: whatever the handlers open, the next tick still
-  // comes at the turn of the second.
+  // Armed first: whatever the handlers open, the next tick still comes at
+  // the turn of the second.
   ArmSecondTick(win::Now());
   Timer3_Timer();
   Timer4_Timer();
