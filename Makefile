@@ -14,7 +14,7 @@ MUTANTS_ARGS ?= --count 100 --seed 1
 NATIVE := build/native
 NATIVE_SAN := build/native-san
 WIN := build/win
-BENCH_TARGETS := Mekurinote QzlCmn startup_bench window_bench memo_bench profile_bench idle_minimal_window
+BENCH_TARGETS := Mekurinote QzlCmn startup_bench window_bench memo_bench profile_bench idle_minimal_window idle_clock_window
 
 .PHONY: all setup build build-native build-win build-dist run test bench-build bench idle-bench screenshot fuzz mutants clean
 

@@ -4,7 +4,7 @@ set(DIST_DIR ${CMAKE_SOURCE_DIR}/dist)
 
 set(WIN_COMMON_FLAGS -Wall -Wextra -Wno-missing-field-initializers -municode -DUNICODE -D_UNICODE -DWIN32_LEAN_AND_MEAN -DNOMINMAX -D_WIN32_WINNT=0x0A00)
 target_compile_options(mekuri_core PRIVATE -DUNICODE -D_UNICODE -DNOMINMAX)
-set(WIN_LIBS comctl32 user32 gdi32 shell32 winmm advapi32 uxtheme)
+set(WIN_LIBS comctl32 user32 gdi32 shell32 advapi32 uxtheme)
 
 add_library(mekuri_win STATIC ${WIN32_SOURCES})
 target_compile_options(mekuri_win PRIVATE ${WIN_COMMON_FLAGS})
@@ -68,6 +68,7 @@ foreach(src IN LISTS BENCH_SOURCES)
   target_link_options(${name} PRIVATE -static)
   target_link_libraries(${name} PRIVATE mekuri_core)
 endforeach()
+target_link_libraries(idle_clock_window PRIVATE comctl32)
 
 # The benchmark that loads the real windows in its own process, as the window
 # tests do.

@@ -9,6 +9,19 @@ int IconTimer::Tick(bool visible, bool showingFirst) {
   return image;
 }
 
+int MsToNextSecond(int millisecond) { return 1000 - (millisecond < 0 ? 0 : millisecond > 999 ? 999 : millisecond); }
+
+int SecondTimerInterval(int millisecond, int armedMs) {
+  const int wanted = millisecond >= 0 && millisecond <= kSecondSlackMs ? 1000 : MsToNextSecond(millisecond);
+  return wanted == armedMs && wanted == 1000 ? 0 : wanted;
+}
+
+bool Period::Due(uint64_t nowMs, uint32_t periodMs) {
+  if (nowMs < next) return false;
+  next = next + periodMs > nowMs ? next + periodMs : nowMs + periodMs;
+  return true;
+}
+
 bool HidingWatch::Tick(bool hidingCheck, bool visible) {
   if (!hidingCheck) {
     lHiddenSeconds = 0;

@@ -14,6 +14,25 @@ struct IconTimer {
   int Tick(bool visible, bool showingFirst);
 };
 
+// The main window's clock, date watch, scheduled messages and hiding watch
+// share one timer that wakes at the turn of each second: the delay, in ms,
+// from a moment `millisecond` into its second to the next turn.
+int MsToNextSecond(int millisecond);
+// The interval to set the shared timer to after a tick `millisecond` into its
+// second, when it runs with `armedMs`; 0 keeps it. A tick within the slack
+// after the turn keeps a 1000 ms period and needs no new arming; any other
+// is aimed at the next turn again.
+inline constexpr int kSecondSlackMs = 40;
+int SecondTimerInterval(int millisecond, int armedMs);
+
+// A period run from a faster tick: due at the first tick at or after each
+// deadline, one period apart; after a long gap (the machine slept) it starts
+// again from that tick rather than catching up.
+struct Period {
+  uint64_t next = 0;  // ms of the tick clock
+  bool Due(uint64_t nowMs, uint32_t periodMs);
+};
+
 struct HidingWatch {
   static constexpr int32_t kIntervalMs = 30000;
   static constexpr int32_t kThresholdSeconds = 1800;

@@ -327,6 +327,15 @@ TEST(Shell, TrayImageAlternatesWhileHiddenAndTheHidingWatchReminds) {
   for (int i = 0; i < 10; ++i) EXPECT_FALSE(watch.Tick(true, true));   // shown: count kept
   EXPECT_EQ(watch.lHiddenSeconds, 1200);
   EXPECT_TRUE(!watch.Tick(false, false) && watch.lHiddenSeconds == 0);  // switched off: reset
+  // The shared tick wakes at the turn of each second; a period it runs is due
+  // one period apart, and after a gap starts again instead of catching up.
+  for (auto [ms, delay] : {std::pair{0, 1000}, {1, 999}, {999, 1}, {1200, 1}, {-5, 1000}}) EXPECT_EQ(MsToNextSecond(ms), delay) << ms;
+  for (auto [ms, armed, set] : {std::tuple{12, 1000, 0}, {12, 988, 1000}, {40, 1000, 0}, {41, 1000, 959}, {998, 1000, 2}, {0, 0, 1000}})
+    EXPECT_EQ(SecondTimerInterval(ms, armed), set) << ms << " " << armed;
+  Period period{30000};
+  std::vector<uint64_t> due;
+  for (uint64_t t : {29999, 30000, 59000, 60400, 61000, 400000, 429000, 430000}) if (period.Due(t, 30000)) due.push_back(t);
+  EXPECT_EQ(due, (std::vector<uint64_t>{30000, 60400, 400000, 430000}));
 }
 
 TEST(CommonListRules, ButtonsAddDropAndCut) {

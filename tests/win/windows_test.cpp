@@ -47,6 +47,17 @@ TEST_F(Windows, CtrlWithAMemosCloseOrMinimiseActsOnAllAndTheShellRestartAddsTheI
   EXPECT_EQ(trayMessages_, std::vector<DWORD>{NIM_ADD});
 }
 
+// No timer wakes to do nothing: the tray image's stops once the shown window's icon is settled.
+TEST_F(Windows, TheTrayImageTimerRunsOnlyWhileItHasWork) {
+  Form1& main = LoadForm();
+  trayMessages_.clear();
+  main.Timer2_Timer();  // the window's own icon gives way to the first image
+  EXPECT_EQ(std::make_pair(Module1::nidTray.hIcon, KillTimer(main.hwnd(), Form1::kTimer2)), std::make_pair(main.Picture1(), FALSE));
+  main.HideMainWindow();
+  main.Timer2_Timer(), main.Timer2_Timer();
+  EXPECT_EQ(std::make_pair(trayMessages_.size(), KillTimer(main.hwnd(), Form1::kTimer2)), std::make_pair(size_t{3}, TRUE));
+}
+
 TEST_F(Windows, AnUnreadableMemoOpensReadOnlyAndGoesOnlyByAConfirmedDelete) {
   LoadForm(2004, 9, 10);
   profile::WriteString(kMemoSection, MemoKey(kDay).c_str(), "damaged", Module1::strDatFile);

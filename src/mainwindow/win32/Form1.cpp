@@ -159,6 +159,7 @@ void Form1::CreateControls() {
       },
       reinterpret_cast<LPARAM>(tips_.hwnd()));
 
+  placedDpi_ = dpi_;
   tips_.Add(Command4, W(kTipMenuButton));
   tips_.Add(Text1, W(kTipYearBox));
   tips_.Add(Text2, W(kTipMonthBox));
@@ -176,19 +177,25 @@ void Form1::Layout() {
   for (HWND c : {Text1, Text2, Label2, Label3, Command1, Command2, Command3, Command4}) {
     SendMessageW(c, WM_SETFONT, reinterpret_cast<WPARAM>(fontWindow_.get()), FALSE);
   }
-  win::PlaceChild(Frame3, kFrame3, dpi_);
-  win::PlaceChild(Command4, kCommand4, dpi_);
-  win::PlaceChild(Text1, kText1, dpi_);
-  win::PlaceChild(Label2, kLabel2, dpi_);
-  win::PlaceChild(Text2, kText2, dpi_);
-  win::PlaceChild(Label3, kLabel3, dpi_);
-  win::PlaceChild(Frame2, kFrame2, dpi_);
-  win::PlaceChild(Command2, kCommand2, dpi_);
-  win::PlaceChild(Command3, kCommand3, dpi_);
-  win::PlaceChild(Frame1, kFrame1, dpi_);
-  win::PlaceChild(Command1, kCommand1, dpi_);
+  // Created at this DPI, the controls already stand where the design puts
+  // them; only a DPI change moves them.
+  const bool place = placedDpi_ != dpi_;
+  placedDpi_ = dpi_;
+  if (place) {
+    win::PlaceChild(Frame3, kFrame3, dpi_);
+    win::PlaceChild(Command4, kCommand4, dpi_);
+    win::PlaceChild(Text1, kText1, dpi_);
+    win::PlaceChild(Label2, kLabel2, dpi_);
+    win::PlaceChild(Text2, kText2, dpi_);
+    win::PlaceChild(Label3, kLabel3, dpi_);
+    win::PlaceChild(Frame2, kFrame2, dpi_);
+    win::PlaceChild(Command2, kCommand2, dpi_);
+    win::PlaceChild(Command3, kCommand3, dpi_);
+    win::PlaceChild(Frame1, kFrame1, dpi_);
+    win::PlaceChild(Command1, kCommand1, dpi_);
+  }
   for (int i = 0; i < kGridCells; ++i) {
-    win::PlaceChild(Label4[i], ToDesign(CellGeometry(i)), dpi_);
+    if (place) win::PlaceChild(Label4[i], ToDesign(CellGeometry(i)), dpi_);
     HFONT font = grid_.cells[i].memo ? fontCellMemo_.get() : fontCell_.get();
     SendMessageW(Label4[i], WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     shownCells_[i].memo = grid_.cells[i].memo;
@@ -493,25 +500,8 @@ LRESULT Form1::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
       return 0;
     }
     case WM_TIMER:
-      switch (wParam) {
-        case kTimer1:
-          Timer1_Timer();
-          break;
-        case kTimer2:
-          Timer2_Timer();
-          break;
-        case kTimer3:
-          Timer3_Timer();
-          break;
-        case kTimer4:
-          Timer4_Timer();
-          break;
-        case kTimer5:
-          Timer5_Timer();
-          break;
-        default:
-          break;
-      }
+      if (wParam == kTimer2) Timer2_Timer();
+      if (wParam == kTimer3) SecondTick();
       return 0;
     case WM_DESTROY:
       if (endLoopOnDestroy) PostQuitMessage(0);

@@ -59,13 +59,17 @@ class Form1 : public win::Window {
   void TrayMenu();
   void ShowMainWindow();
   void HideMainWindow();
-  void Timer1_Timer();
-  void Timer2_Timer();
-  void Timer5_Timer();
+  void Timer1_Timer();  // date watch
+  void Timer2_Timer();  // tray image
+  void Timer5_Timer();  // hiding watch
   void Timer3_Timer();  // status-bar clock and the hourly chime
   void Timer4_Timer();  // scheduled messages
-  // The ids of the five timers, named as the window's design names them.
-  enum TimerId : UINT_PTR { kTimer1 = 1, kTimer2, kTimer3, kTimer4, kTimer5 };
+  // Two timers wake the window: the tray image's, only while it has work
+  // (the window hidden, or the image not yet settled), and one at the turn
+  // of each second that runs the clock, the scheduled messages, the date
+  // watch and, every 30 s, the hiding watch.
+  enum TimerId : UINT_PTR { kTimer2 = 2, kTimer3 = 3 };
+  void SecondTick();
   HICON Picture1() const { return trayImage1_; }  // the two tray images
   HICON Picture2() const { return trayImage2_; }
   HICON FormIcon() const { return formIcon_; }
@@ -122,6 +126,9 @@ class Form1 : public win::Window {
   void StepYear(int delta);
   void ShowMonthOf(Date date);
   void StartTimers();
+  void ArmSecondTick(const DateTime& now);
+  void StartIconTimer();
+  void ShowClock(const DateTime& now);
   void PopupMenu(const std::vector<struct MenuItem>& items);
   class Form2* OpenMemoWindow(Date date, bool place);
   void PlaceBeside(HWND memo);
@@ -132,6 +139,7 @@ class Form1 : public win::Window {
                                       DWORD_PTR refData);
 
   Grid grid_ = InitialGrid();
+  UINT placedDpi_ = 0;  // the DPI the controls were last placed at
   win::ToolTips tips_;
   win::UniqueFont fontWindow_;
   win::UniqueFont fontCell_;
@@ -145,6 +153,9 @@ class Form1 : public win::Window {
   HICON trayImage1_ = nullptr;
   HICON trayImage2_ = nullptr;
   IconTimer iconTimer_;
+  bool iconTimerOn_ = false;
+  Period hidingPeriod_;
+  int secondTimerMs_ = 0;  // the shared timer's interval as last set
   ClockTicker clockTicker_;
   MessageTicker msgTicker_;
   win::UniqueFont fontStatusBold_;

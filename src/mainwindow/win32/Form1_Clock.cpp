@@ -22,13 +22,34 @@ void CancelDateDialog() {
 
 }  // namespace
 
-void Form1::Timer3_Timer() {
-  const DateTime now = win::Now();
+void Form1::ArmSecondTick(const DateTime& now) {
+  // Each setting is a call to the Wine server: only when the tick drifted.
+  const int interval = SecondTimerInterval(now.millisecond, secondTimerMs_);
+  if (interval == 0) return;
+  secondTimerMs_ = interval;
+  SetTimer(hwnd(), kTimer3, static_cast<UINT>(interval), nullptr);
+}
+
+void Form1::SecondTick() {
+  // Armed first: whatever the handlers open, the next tick still comes at
+  // the turn of the second.
+  ArmSecondTick(win::Now());
+  Timer3_Timer();
+  Timer4_Timer();
+  Timer1_Timer();
+  if (hidingPeriod_.Due(GetTickCount64(), HidingWatch::kIntervalMs)) Timer5_Timer();
+}
+
+void Form1::ShowClock(const DateTime& now) {
   const std::wstring clock = win::WideAscii(FormatDateTime(now, "yyyy/mm/dd hh:mm:ss"));
   // Any program can set the bar's text, at any length; it is read whole.
   if (win::GetText(StatusBar1) != clock)
     SendMessageW(StatusBar1, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(clock.c_str()));
+}
 
+void Form1::Timer3_Timer() {
+  const DateTime now = win::Now();
+  ShowClock(now);
   const ClockTick tick = clockTicker_.Tick(
       now, Module1::EveryHour, win::U16(Module1::strAppPath),
       [](const std::u16string& command) { return win::SendSoundCommand(win::Wide(command)); });

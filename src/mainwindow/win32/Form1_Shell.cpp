@@ -16,21 +16,24 @@
 namespace mekuri {
 namespace {
 
-constexpr UINT kDateWatchMs = 15000;
 constexpr UINT kIconTimerMs = 1500;
-constexpr UINT kClockMs = 200;
-constexpr UINT kMessageCheckMs = 250;
 
 bool Visible(HWND hwnd) { return (GetWindowLongPtrW(hwnd, GWL_STYLE) & WS_VISIBLE) != 0; }
 
 }  // namespace
 
 void Form1::StartTimers() {
-  SetTimer(hwnd(), kTimer1, kDateWatchMs, nullptr);
-  SetTimer(hwnd(), kTimer2, kIconTimerMs, nullptr);
-  SetTimer(hwnd(), kTimer3, kClockMs, nullptr);
-  SetTimer(hwnd(), kTimer4, kMessageCheckMs, nullptr);
-  SetTimer(hwnd(), kTimer5, HidingWatch::kIntervalMs, nullptr);
+  // The tray still shows the window's own icon: the image timer settles it.
+  StartIconTimer();
+  hidingPeriod_.next = GetTickCount64() + HidingWatch::kIntervalMs;
+  const DateTime now = win::Now();
+  ShowClock(now);
+  ArmSecondTick(now);
+}
+
+void Form1::StartIconTimer() {
+  if (iconTimerOn_) return;  // set again, it would start its interval over
+  iconTimerOn_ = SetTimer(hwnd(), kTimer2, kIconTimerMs, nullptr) != 0;
 }
 
 void Form1::ShowMainWindow() {
@@ -41,6 +44,7 @@ void Form1::ShowMainWindow() {
 void Form1::HideMainWindow() {
   ShowWindow(hwnd(), SW_HIDE);
   SetWindowLongPtrW(hwnd(), GWL_EXSTYLE, GetWindowLongPtrW(hwnd(), GWL_EXSTYLE) & ~WS_EX_APPWINDOW);
+  StartIconTimer();
 }
 
 void Form1::PopupMenu(const std::vector<MenuItem>& items) {
@@ -69,7 +73,7 @@ void Form1::TrayMenu() { PopupMenu(TrayMenuItems()); }
 
 void Form1::Timer1_Timer() {
   const DateTime now = win::Now();
-  if (FormatDate(now.date, "yyyymmdd") == FormatDate(dToday, "yyyymmdd")) return;
+  if (now.date == dToday) return;  // one serial per day: the same as comparing "yyyymmdd"
   dToday = now.date;
   if (FormToday* old = FormToday::Current()) {
     old->fCloseOnly = true;
@@ -82,10 +86,18 @@ void Form1::Timer1_Timer() {
 }
 
 void Form1::Timer2_Timer() {
-  const int image = iconTimer_.Tick(Visible(hwnd()), Module1::nidTray.hIcon == trayImage1_);
-  if (image == 0) return;
-  Module1::nidTray.hIcon = image == 1 ? trayImage1_ : trayImage2_;
-  win::NotifyIcon(NIM_MODIFY, Module1::nidTray);
+  const bool visible = Visible(hwnd());
+  const int image = iconTimer_.Tick(visible, Module1::nidTray.hIcon == trayImage1_);
+  if (image != 0) {
+    Module1::nidTray.hIcon = image == 1 ? trayImage1_ : trayImage2_;
+    win::NotifyIcon(NIM_MODIFY, Module1::nidTray);
+  }
+  // Shown and steady on the first image, the timer would only wake to do
+  // nothing: it stops until the window hides again.
+  if (visible && Module1::nidTray.hIcon == trayImage1_) {
+    KillTimer(hwnd(), kTimer2);
+    iconTimerOn_ = false;
+  }
 }
 
 void Form1::Timer5_Timer() {

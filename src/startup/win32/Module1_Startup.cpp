@@ -3,11 +3,15 @@
 #include <commctrl.h>
 
 #include <memory>
+#include <system_error>
+#include <thread>
 #include <vector>
 
 #include "mainwindow/win32/Form1.h"
 #include "mainwindow/win32/MainWndProc.h"
+#include "memo/memo_store.h"
 #include "memo/win32/Form2.h"
+#include "platform/win32/cipher_library.h"
 #include "platform/win32/clock.h"
 #include "platform/win32/text.h"
 #include "platform/win32/tray.h"
@@ -45,6 +49,27 @@ std::wstring UserName() {
   if (!GetUserNameW(name.data(), &size)) return L"";
   name.resize(wcsnlen(name.c_str(), name.size()));
   return name;
+}
+
+// The first grid asks the memo file about every day it shows, and today's
+// memo window needs the cipher library. A worker reads and parses the file
+// and loads the library while the windows are being created, so both are
+// ready, or nearly, when asked for; the window thread still asks for them
+// itself, through the same engine and loader, which are safe to share.
+// Nothing else runs there.
+std::jthread WarmMemoStore() {
+  try {
+    return std::jthread([dat = strDatFile, folder = std::filesystem::path(strAppPath)] {
+      try {
+        MemoPresent(dat, Date{});
+        win::Cipher(folder);
+      } catch (...) {
+        // Out of memory: the window thread meets the fault when it reads.
+      }
+    });
+  } catch (const std::system_error&) {
+    return {};  // no thread to spare: everything is read on the way
+  }
 }
 
 }  // namespace
@@ -131,6 +156,7 @@ int Main() {
       break;
   }
 
+  const std::jthread warm = WarmMemoStore();
   Form1* form = LoadMainForm();
   if (!form) return 1;
   form->endLoopOnDestroy = true;
