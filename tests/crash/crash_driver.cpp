@@ -1,7 +1,5 @@
-// Crash safety of the memo file, against crash worker processes:
-//   crash_driver [--kills N | --race] [--wine] -- <worker command>
-// --kills: kills the worker at random moments and checks the file after every kill;
-// --race: two writers at once, then writes cut off in place.
+// Crash safety of the memo file against crash workers: crash_driver [--kills N | --race] [--wine] -- <worker command>
+// --kills: kills the worker at random moments, checking the file after each; --race: two writers, then cut-off writes.
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>

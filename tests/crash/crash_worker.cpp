@@ -1,8 +1,7 @@
-// Saves memos and the common list until it is killed, saying "pid <id>", "ready", then
-// "begin <op>" and "done <op>" around each write:   crash_worker <folder> <run>
-// Single steps, exit code 0 when done as said:  crash_worker <folder> keys <prefix> <count>
-//   | cut <bytes> <key> <value> (in place into a held file, stopping after <bytes>)
-//   | write <key> <value> | read <key>        ("-" deletes)
+// crash_worker <folder> <run>: saves memos and the common list until killed, saying "pid <id>", "ready", then
+// "begin <op>" and "done <op>" around each write. Single steps, exit code 0 when done as said: crash_worker <folder>
+// keys <prefix> <count> | cut <bytes> <key> <value> (in place into a held file, stopping after <bytes>) | write <key>
+// <value> | read <key> ("-" deletes)
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>

@@ -13,8 +13,7 @@ eventually 5 gone "$CAPTION" || fail "close did not hide the window"
 kill -0 "${APP_PIDS[0]}" || fail "closing the window ended the program"
 xdotool mousemove 12 32 click --repeat 2 --delay 80 1  # Wine's tray shows the icon at its top left
 driver wait "$CAPTION" 5000 || fail "the tray icon's double-click did not show the window"
-# Wine's tray may miss a click close after the double-click; a user clicks again.
-tray_menu() { xdotool mousemove 12 32 click 3; driver wait "class:#32768" 3000; }
+tray_menu() { xdotool mousemove 12 32 click 3; driver wait "class:#32768" 3000; }  # Wine's tray may miss a click
 sleep 0.5
 eventually 10 tray_menu || fail "the tray icon's right button opened no menu"
 read -r ml mt mr mb < <(driver rect "class:#32768")

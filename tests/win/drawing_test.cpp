@@ -4,9 +4,10 @@
 namespace mekuri::testing {
 namespace {
 
-// The client area down to the status bar, whose clock runs on.
-std::vector<DWORD> Capture(const Form1& form) {
+// The client area down to the status bar, whose clock runs on, after a redraw with these flags.
+std::vector<DWORD> Capture(const Form1& form, UINT redraw) {
   HWND hwnd = form.hwnd();
+  RedrawWindow(hwnd, nullptr, nullptr, redraw), win::PumpMessages();
   RECT rc, bar;
   GetClientRect(hwnd, &rc), GetWindowRect(form.StatusBar1, &bar);
   MapWindowPoints(nullptr, hwnd, reinterpret_cast<POINT*>(&bar), 2);
@@ -22,8 +23,6 @@ std::vector<DWORD> Capture(const Form1& form) {
   SelectObject(memory, old), DeleteObject(bitmap), DeleteDC(memory), ReleaseDC(hwnd, dc);
   return pixels;
 }
-
-void Repaint(HWND hwnd, UINT flags) { RedrawWindow(hwnd, nullptr, nullptr, flags), win::PumpMessages(); }
 
 using Drawing = MainFormTest;
 
@@ -44,10 +43,8 @@ TEST_F(Drawing, EveryGridUpdateLooksAsAFullRepaintOfItsState) {
       }};
   for (int step = 0; step < 15; ++step) {
     updates[step < 3 ? step : step < 8 ? 1 : step < 13 ? 2 : step - 10]();
-    Repaint(form.hwnd(), RDW_UPDATENOW | RDW_ALLCHILDREN);
-    const std::vector<DWORD> updated = Capture(form);
-    Repaint(form.hwnd(), RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-    const std::vector<DWORD> full = Capture(form);
+    const std::vector<DWORD> updated = Capture(form, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    const std::vector<DWORD> full = Capture(form, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
     EXPECT_TRUE(updated == full) << "update " << step << ", " << FormatDate(form.dShownMonth, "yyyy/mm");
   }
 }

@@ -50,12 +50,10 @@ TEST_F(Windows, CtrlWithAMemosCloseOrMinimiseActsOnAllAndTheShellRestartAddsTheI
 // No timer wakes to do nothing: the tray image's stops once the shown window's icon is settled.
 TEST_F(Windows, TheTrayImageTimerRunsOnlyWhileItHasWork) {
   Form1& main = LoadForm();
-  trayMessages_.clear();
   main.Timer2_Timer();  // the window's own icon gives way to the first image
-  EXPECT_EQ(std::make_pair(Module1::nidTray.hIcon, KillTimer(main.hwnd(), Form1::kTimer2)), std::make_pair(main.Picture1(), FALSE));
-  main.HideMainWindow();
-  main.Timer2_Timer(), main.Timer2_Timer();
-  EXPECT_EQ(std::make_pair(trayMessages_.size(), KillTimer(main.hwnd(), Form1::kTimer2)), std::make_pair(size_t{3}, TRUE));
+  EXPECT_TRUE(Module1::nidTray.hIcon == main.Picture1() && !KillTimer(main.hwnd(), Form1::kTimer2));
+  trayMessages_.clear(), main.HideMainWindow(), main.Timer2_Timer(), main.Timer2_Timer();
+  EXPECT_TRUE(trayMessages_.size() == 3 && KillTimer(main.hwnd(), Form1::kTimer2)) << trayMessages_.size();
 }
 
 TEST_F(Windows, AnUnreadableMemoOpensReadOnlyAndGoesOnlyByAConfirmedDelete) {
