@@ -31,7 +31,7 @@ TEST_F(Drawing, EveryGridUpdateLooksAsAFullRepaintOfItsState) {
     profile::WriteString(kMemoSection, MemoKey(DateFromYmd(2004, 8, 1) + d).c_str(), "x", Module1::strDatFile);
   }
   Form1& form = LoadForm(2004, 9, 10);
-  SetFocus(form.Command1);  // no blinking caret
+  SetFocus(form.Command1), KillTimer(form.hwnd(), Form1::kTimer3);  // no blinking caret, no date watch between captures
   const std::vector<std::function<void()>> updates = {
       [] {}, [&] { form.Command3_Click(); }, [&] { form.Command2_Click(); },
       [&] {  // the next day: today's colour moves between cells that keep their text
