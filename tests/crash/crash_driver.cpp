@@ -53,8 +53,7 @@ class Process {
     if (!ended_) kill(pid_, SIGKILL), Wait();
     close(out_);
   }
-  // Appends what comes within `ms`: > 0 read, 0 nothing came, < 0 closed. Wine's own
-  // processes may hold the pipe after the worker is gone, so never wait for the close alone.
+  // Appends what comes within `ms`: > 0 read, 0 none, < 0 closed (Wine may hold the pipe after the worker).
   int Read(int ms, std::string& said) {
     pollfd fd{out_, POLLIN, 0};
     if (poll(&fd, 1, ms) <= 0) return 0;
