@@ -83,7 +83,12 @@ bool Form1::Load() {
 
 void Form1::Show() {
   ShowWindow(hwnd(), SW_SHOWNORMAL);
+  // The first paint draws the day cells in one go, as a grid update does,
+  // rather than each label through a device context of its own.
+  std::vector<int> cells;
+  for (int i = 7; i < kGridCells; ++i) ValidateRect(Label4[i], nullptr), cells.push_back(i);
   UpdateWindow(hwnd());
+  DrawCells(cells);
 }
 
 void Form1::Unload() {
