@@ -3,6 +3,8 @@
 #include <commctrl.h>
 #include <windowsx.h>
 
+#include <algorithm>
+
 #include "base/number.h"
 #include "base/texts.h"
 #include "calendar/holidays.h"
@@ -44,8 +46,11 @@ constexpr int kHeadingLeftDefaultTop = 64;  // heading 0 never moves
 
 DesignRect ToDesign(const CellRect& r) { return DesignRect{r.left, r.top, r.width, r.height}; }
 
-// The static class's own procedure, behind Form1::LabelProc on every label.
+// The static class's own procedure, behind Form1::LabelProc on every label,
+// and the tooltip window the labels relay the mouse to. Kept here rather than
+// in each label, where setting them would cost a round trip per label.
 WNDPROC labelClassProc = nullptr;
+HWND labelTips = nullptr;
 
 std::wstring W(std::u16string_view text) { return win::Wide(text); }
 
@@ -67,6 +72,11 @@ bool Form1::Load() {
       LoadImageW(Instance(), MAKEINTRESOURCEW(3), IMAGE_ICON, small, small, LR_SHARED));
   if (!trayImage1_) trayImage1_ = formIcon_;
   if (!trayImage2_) trayImage2_ = trayImage1_;
+  // The labels are born with this month's captions, so the load's own build
+  // changes only the memo marks. Those wait for it: the memo file is still
+  // being read.
+  const Ymd today = ToYmd(win::Today());
+  BuildMonths(today.year, today.month, false);
   if (!Create({.style = kFormStyle,
                .exStyle = kFormExStyle,
                .clientWidth = kClientWidth,
@@ -83,12 +93,30 @@ bool Form1::Load() {
 
 void Form1::Show() {
   ShowWindow(hwnd(), SW_SHOWNORMAL);
-  // The first paint draws the day cells in one go, as a grid update does,
-  // rather than each label through a device context of its own.
-  std::vector<int> cells;
-  for (int i = 7; i < kGridCells; ++i) ValidateRect(Label4[i], nullptr), cells.push_back(i);
+  // The first paint draws every label in one go, as a grid update does,
+  // rather than each through a device context of its own: the whole window
+  // is validated at once, and only the form and its other controls paint.
+  RedrawWindow(hwnd(), nullptr, nullptr, RDW_VALIDATE | RDW_ALLCHILDREN);
+  RedrawWindow(hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_NOCHILDREN);
+  for (HWND control : {Text1, Text2, Command1, Command2, Command3, Command4, Frame1, Frame2, Frame3, StatusBar1}) {
+    RedrawWindow(control, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME);
+  }
   UpdateWindow(hwnd());
-  DrawCells(cells);
+  DrawLabels(Labels());
+}
+
+std::vector<HWND> Form1::ZOrder() const {
+  std::vector<HWND> order{Text1, Text2, Command1, Command2, Command3, Command4, Label2, Label3, Frame3, Frame2, Frame1};
+  order.insert(order.end(), Label6.begin(), Label6.end());
+  order.insert(order.end(), Label4.begin(), Label4.end());
+  return order;
+}
+
+std::vector<HWND> Form1::Labels() const {
+  std::vector<HWND> labels{Label2, Label3};
+  labels.insert(labels.end(), Label6.begin(), Label6.end());
+  labels.insert(labels.end(), Label4.begin(), Label4.end());
+  return labels;
 }
 
 void Form1::Unload() {
@@ -134,8 +162,8 @@ void Form1::CreateControls() {
 
   // The headings sit in rows of blank cells: they go above them in the z-order.
   for (int i = 0; i < 3; ++i) {
-    Label6[i] = win::CreateChild(h, WC_STATICW, L"", kClip | SS_NOTIFY, 0, Label6Id(i),
-                                 ToDesign(HeadingGeometry(i, kHeadingLeftDefaultTop)), dpi_);
+    Label6[i] = win::CreateChild(h, WC_STATICW, W(grid_.headings[i].caption).c_str(), kClip | SS_NOTIFY, 0,
+                                 Label6Id(i), ToDesign(HeadingGeometry(i, HeadingTop(i))), dpi_);
   }
   for (int i = 0; i < kGridCells; ++i) {
     Label4[i] = win::CreateChild(h, WC_STATICW, W(grid_.cells[i].caption).c_str(), kClip | SS_NOTIFY, 0,
@@ -148,21 +176,13 @@ void Form1::CreateControls() {
 
   for (HWND box : {Text1, Text2}) SetWindowSubclass(box, TextBoxProc, 1, reinterpret_cast<DWORD_PTR>(this));
   tips_.Create(h);
-  // Every label gets LabelProc in front of the class's procedure, with the
-  // tooltip window it relays the mouse to in its user data.
-  EnumChildWindows(
-      h,
-      [](HWND child, LPARAM tip) -> BOOL {
-        wchar_t cls[16] = L"";
-        GetClassNameW(child, cls, 16);
-        if (lstrcmpiW(cls, WC_STATICW) != 0) return TRUE;
-        SetWindowLongPtrW(child, GWLP_USERDATA, tip);
-        const auto own = reinterpret_cast<WNDPROC>(
-            SetWindowLongPtrW(child, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&LabelProc)));
-        if (own != &LabelProc) labelClassProc = own;
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(tips_.hwnd()));
+  // Every label gets LabelProc in front of the class's procedure.
+  labelTips = tips_.hwnd();
+  for (HWND label : Labels()) {
+    const auto own = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrW(label, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&LabelProc)));
+    if (own != &LabelProc) labelClassProc = own;
+  }
 
   placedDpi_ = dpi_;
   tips_.Add(Command4, W(kTipMenuButton));
@@ -172,9 +192,9 @@ void Form1::CreateControls() {
   tips_.Add(Command3, W(kTipMonthForward));
   tips_.Add(Command1, W(kTipUpdate));
   for (int i = 7; i < kGridCells; ++i) tips_.Add(Label4[i], W(grid_.cells[i].tooltip), true);
-  for (HWND heading : Label6) tips_.Add(heading, L"", true);
+  for (int i = 0; i < 3; ++i) tips_.Add(Label6[i], W(grid_.headings[i].caption), true);
   shownCells_ = grid_.cells;
-  shownHeadings_ = {};
+  shownHeadings_ = grid_.headings;
 }
 
 void Form1::Layout() {
@@ -206,9 +226,8 @@ void Form1::Layout() {
     shownCells_[i].memo = grid_.cells[i].memo;
   }
   for (int i = 0; i < 3; ++i) {
-    const int top = i == 0 ? kHeadingLeftDefaultTop : grid_.headings[i].top;
-    win::PlaceChild(Label6[i], ToDesign(HeadingGeometry(i, top)), dpi_);
-    shownHeadings_[i].top = top;
+    if (place) win::PlaceChild(Label6[i], ToDesign(HeadingGeometry(i, HeadingTop(i))), dpi_);
+    shownHeadings_[i].top = HeadingTop(i);
     HFONT font = i == 1 ? fontHeadingChosen_.get() : fontHeading_.get();
     SendMessageW(Label6[i], WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
   }
@@ -231,20 +250,12 @@ bool Form1::RejectMonthInput() {
 void Form1::UpdateCalender() {
   if (RejectMonthInput()) return;
   const MonthInput input = ValidateMonthInput(win::U16(win::GetText(Text1)), win::U16(win::GetText(Text2)));
-  const int m2 = input.month;
-  const int m1 = m2 == 1 ? 12 : m2 - 1;
-  const int m3 = m2 == 12 ? 1 : m2 + 1;
-
   // The rules of the three months stay in the work list for this build.
-  const std::vector<std::string> rules = RulesForMonths(Module1::strHolidayTable, m1, m2, m3);
+  const std::vector<std::string> rules = BuildMonths(input.year, input.month, true);
   SendMessageW(List1, LB_RESETCONTENT, 0, 0);
   for (const std::string& rule : rules) {
     SendMessageW(List1, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(win::WideAscii(rule).c_str()));
   }
-  const std::string holidayKeys = HolidayKeyList(rules, m2, input.year);
-
-  BuildGrid(grid_, input.year, input.month, win::Today(), holidayKeys,
-            [](Date d) { return Module1::SetMemoMark(d); });
   Module1::dCellDate = grid_.cellDate;
   dShownMonth = grid_.shownMonth;
   ShowGrid();
@@ -255,6 +266,19 @@ void Form1::UpdateCalender() {
   } else if (focus == Text2) {
     Text2_GotFocus();
   }
+}
+
+std::vector<std::string> Form1::BuildMonths(int year, int month, bool memoMarks) {
+  const int m1 = month == 1 ? 12 : month - 1;
+  const int m3 = month == 12 ? 1 : month + 1;
+  std::vector<std::string> rules = RulesForMonths(Module1::strHolidayTable, m1, month, m3);
+  BuildGrid(grid_, year, month, win::Today(), HolidayKeyList(rules, month, year),
+            [memoMarks](Date d) { return memoMarks && Module1::SetMemoMark(d); });
+  return rules;
+}
+
+int Form1::HeadingTop(int index) const {
+  return index == 0 ? kHeadingLeftDefaultTop : grid_.headings[index].top;
 }
 
 // Only what changed is touched. The headings go first, so that the cells are
@@ -277,7 +301,7 @@ void Form1::ShowGrid() {
     if (i > 0) shown.top = heading.top;
     shown.caption = heading.caption;
   }
-  std::vector<int> changed;
+  std::vector<HWND> changed;
   for (int i = 7; i < kGridCells; ++i) {
     const GridCell& cell = grid_.cells[i];
     GridCell& shown = shownCells_[i];
@@ -291,35 +315,40 @@ void Form1::ShowGrid() {
       DefWindowProcW(Label4[i], WM_SETTEXT, 0, reinterpret_cast<LPARAM>(W(cell.caption).c_str()));
       restyled = true;
     }
-    if (restyled) changed.push_back(i);
+    if (restyled) changed.push_back(Label4[i]);
     if (shown.tooltip != cell.tooltip) tips_.Update(Label4[i], W(cell.tooltip));
     shown = cell;
   }
-  DrawCells(changed);
+  DrawLabels(changed);
 }
 
-// Draws grid cells as their labels draw themselves: a static control of
-// SS_LEFT fills its rectangle with the brush WM_CTLCOLORSTATIC answers and
-// writes its text with DrawText, in its font.
-void Form1::DrawCells(const std::vector<int>& cells) {
-  if (cells.empty() || !IsWindowVisible(hwnd())) return;
+// Draws labels as they draw themselves: a static control of SS_LEFT fills
+// its rectangle with the brush WM_CTLCOLORSTATIC answers and writes its text
+// with DrawText, in its font; like every control here, it is clipped by the
+// siblings above it.
+void Form1::DrawLabels(const std::vector<HWND>& labels) {
+  if (labels.empty() || !IsWindowVisible(hwnd())) return;
+  const std::vector<HWND> order = ZOrder();
+  std::vector<RECT> rects(order.size());
+  for (size_t i = 0; i < order.size(); ++i) rects[i] = win::ChildRect(order[i]);
   HDC dc = GetDC(hwnd());
-  for (HWND heading : Label6) {  // above the cells of their rows
-    RECT r;
-    GetWindowRect(heading, &r);
-    MapWindowPoints(nullptr, hwnd(), reinterpret_cast<POINT*>(&r), 2);
-    ExcludeClipRect(dc, r.left, r.top, r.right, r.bottom);
-  }
-  for (int i : cells) {
-    const CellRect cell = CellGeometry(i);
-    const int left = win::Scale(cell.left, dpi_), top = win::Scale(cell.top, dpi_);
-    RECT rc{left, top, left + win::Scale(cell.width, dpi_), top + win::Scale(cell.height, dpi_)};
+  for (size_t at = 0; at < order.size(); ++at) {
+    HWND label = order[at];
+    if (std::find(labels.begin(), labels.end(), label) == labels.end()) continue;
+    const RECT& rc = rects[at];
     const int saved = SaveDC(dc);
     IntersectClipRect(dc, rc.left, rc.top, rc.right, rc.bottom);
-    SelectObject(dc, grid_.cells[i].memo ? fontCellMemo_.get() : fontCell_.get());
-    FillRect(dc, &rc, OnCtlColorStatic(dc, Label4[i]));
-    const std::wstring text = W(grid_.cells[i].caption);
-    if (!text.empty()) DrawTextW(dc, text.c_str(), -1, &rc, DT_LEFT | DT_EXPANDTABS | DT_WORDBREAK);
+    for (size_t above = 0; above < at; ++above) {
+      RECT overlap;
+      if (IntersectRect(&overlap, &rects[above], &rc)) {
+        ExcludeClipRect(dc, overlap.left, overlap.top, overlap.right, overlap.bottom);
+      }
+    }
+    SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(label, WM_GETFONT, 0, 0)));
+    FillRect(dc, &rc, OnCtlColorStatic(dc, label));
+    RECT text_rc = rc;
+    const std::wstring text = win::GetText(label);
+    if (!text.empty()) DrawTextW(dc, text.c_str(), -1, &text_rc, DT_LEFT | DT_EXPANDTABS | DT_WORDBREAK);
     RestoreDC(dc, saved);
   }
   ReleaseDC(hwnd(), dc);
@@ -384,8 +413,7 @@ void Form1::Text2_KeyDown(int KeyCode, int /*Shift*/) { TextBox_KeyDown(Text2, K
 // them means the same as on the window itself.
 LRESULT CALLBACK Form1::LabelProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   if (msg >= WM_MOUSEFIRST && msg <= WM_MOUSELAST) {
-    win::ToolTips::Relay(reinterpret_cast<HWND>(GetWindowLongPtrW(hwnd, GWLP_USERDATA)), hwnd, msg, wParam,
-                         lParam);
+    win::ToolTips::Relay(labelTips, hwnd, msg, wParam, lParam);
     if (msg == WM_MBUTTONDOWN) {
       POINT pt{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
       MapWindowPoints(hwnd, GetParent(hwnd), &pt, 1);

@@ -121,7 +121,12 @@ class Form1 : public win::Window {
   void Form_Unload();
   void CreateFonts();
   void ShowGrid();
-  void DrawCells(const std::vector<int>& cells);
+  void DrawLabels(const std::vector<HWND>& labels);
+  std::vector<HWND> Labels() const;  // every static label: LabelProc's and the first paint's
+  std::vector<HWND> ZOrder() const;  // the month strip and the labels, top first
+  // Builds the grid; answers the months' holiday rules.
+  std::vector<std::string> BuildMonths(int year, int month, bool memoMarks);
+  int HeadingTop(int index) const;
   void TextBox_KeyDown(HWND box, int KeyCode);
   void StepYear(int delta);
   void ShowMonthOf(Date date);

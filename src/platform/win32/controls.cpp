@@ -28,6 +28,13 @@ HWND CreateChild(HWND parent, const wchar_t* className, const wchar_t* text, DWO
                          reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
 }
 
+RECT ChildRect(HWND child) {
+  RECT r{};
+  GetWindowRect(child, &r);
+  MapWindowPoints(nullptr, GetParent(child), reinterpret_cast<POINT*>(&r), 2);
+  return r;
+}
+
 void PlaceChild(HWND child, DesignRect rect, UINT dpi) {
   SetWindowPos(child, nullptr, Scale(rect.x, dpi), Scale(rect.y, dpi), Scale(rect.width, dpi),
                Scale(rect.height, dpi), SWP_NOZORDER | SWP_NOACTIVATE);

@@ -13,6 +13,8 @@ namespace mekuri::win {
 
 HWND CreateChild(HWND parent, const wchar_t* className, const wchar_t* text, DWORD style, DWORD exStyle, int id,
                  DesignRect rect, UINT dpi);
+// A child window's rectangle in its parent's client coordinates.
+RECT ChildRect(HWND child);
 void PlaceChild(HWND child, DesignRect rect, UINT dpi);
 
 // A font of the design: size in hundredths of a point (975 = 9.75 pt).

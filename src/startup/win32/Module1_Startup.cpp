@@ -169,7 +169,7 @@ int Main() {
   ShowTodayNotice(win::Today());
   FillTrayRecord(*form);
   InstallMainWindowProcedure(*form);
-  win::NotifyIcon(NIM_ADD, nidTray);
+  win::AddIconWhenPainted(nidTray);
   const int code = win::RunMessageLoop();
   UnloadMainForm();
   return code;
