@@ -92,7 +92,7 @@ bool Form1::Load() {
 }
 
 void Form1::Show() {
-  ShowWindow(hwnd(), SW_SHOWNORMAL);
+  ShowWindow(hwnd(), SW_SHOWNA);
   // The first paint draws every label in one go, as a grid update does,
   // rather than each through a device context of its own: the whole window
   // is validated at once, and only the form and its other controls paint.

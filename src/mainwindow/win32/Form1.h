@@ -39,6 +39,8 @@ class Form1 : public win::Window {
 
   // Creates the window hidden and runs its load sequence.
   bool Load();
+  // Shows the window without taking the activation: at start-up the today
+  // notice, shown last, takes it, so the windows before it need not.
   void Show();
   // The unload sequence, then the window goes away and the loop ends.
   void Unload() override;

@@ -90,9 +90,9 @@ void Form2::OnDestroyed() {
   if (Module1::todayMemo == this) Module1::todayMemo = nullptr;
 }
 
-void Form2::Show() {
-  ShowWindow(hwnd(), SW_SHOW);
-  SetForegroundWindow(hwnd());
+void Form2::Show(bool activate) {
+  ShowWindow(hwnd(), activate ? SW_SHOW : SW_SHOWNA);
+  if (activate) SetForegroundWindow(hwnd());
 }
 
 std::string Form2::DateKey() const {

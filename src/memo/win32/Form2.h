@@ -23,7 +23,9 @@ class Form2 : public win::Window {
   // memo that cannot be read is shown as such, read-only, and kept: the
   // window refuses to save over it and deletes it only when confirmed.
   void Fill(Date date, const StoredText& stored);
-  void Show();
+  // Shows the window and brings it to the front; at start-up it is only
+  // shown (activate false): the notice shown after it takes the front.
+  void Show(bool activate = true);
   void Unload() override;
 
   void Command1_Click();  // save

@@ -163,7 +163,7 @@ int Main() {
   form->Show();
 
   form->OpenToday();
-  if (todayMemo) todayMemo->Show();
+  if (todayMemo) todayMemo->Show(false);
   startupFinished = true;
 
   ShowTodayNotice(win::Today());
