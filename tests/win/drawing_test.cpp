@@ -46,6 +46,11 @@ TEST_F(Drawing, EveryGridUpdateLooksAsAFullRepaintOfItsState) {
     const std::vector<DWORD> updated = Capture(form, RDW_UPDATENOW | RDW_ALLCHILDREN);
     const std::vector<DWORD> full = Capture(form, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
     EXPECT_TRUE(updated == full) << "update " << step << ", " << FormatDate(form.dShownMonth, "yyyy/mm");
+    for (int i = 7; i < kGridCells; ++i) {  // each day in the cell font, underlined for a memo
+      LOGFONTW lf{};
+      const auto font = reinterpret_cast<HFONT>(SendMessageW(form.Label4[i], WM_GETFONT, 0, 0));
+      EXPECT_TRUE(font && GetObjectW(font, sizeof lf, &lf) && !lf.lfUnderline == !form.grid().cells[i].memo) << i;
+    }
   }
 }
 

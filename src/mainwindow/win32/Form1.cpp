@@ -228,6 +228,9 @@ void Form1::Layout() {
   }
   for (int i = 0; i < kGridCells; ++i) {
     if (place) win::PlaceChild(Label4[i], ToDesign(CellGeometry(i)), dpi_);
+    // The day cells first get their fonts from the load's build, which knows
+    // the memo marks: set here too, each would be set twice.
+    if (i >= 7 && !cellFontsSet_) continue;
     HFONT font = grid_.cells[i].memo ? fontCellMemo_.get() : fontCell_.get();
     SendMessageW(Label4[i], WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     shownCells_[i].memo = grid_.cells[i].memo;
@@ -313,7 +316,7 @@ void Form1::ShowGrid() {
     const GridCell& cell = grid_.cells[i];
     GridCell& shown = shownCells_[i];
     bool restyled = shown.color != cell.color;
-    if (shown.memo != cell.memo) {
+    if (shown.memo != cell.memo || !cellFontsSet_) {
       SendMessageW(Label4[i], WM_SETFONT,
                    reinterpret_cast<WPARAM>(cell.memo ? fontCellMemo_.get() : fontCell_.get()), FALSE);
       restyled = true;
@@ -326,6 +329,7 @@ void Form1::ShowGrid() {
     if (shown.tooltip != cell.tooltip) tips_.Update(Label4[i], W(cell.tooltip));
     shown = cell;
   }
+  cellFontsSet_ = true;
   DrawLabels(changed);
 }
 

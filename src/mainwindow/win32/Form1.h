@@ -147,6 +147,7 @@ class Form1 : public win::Window {
 
   Grid grid_ = InitialGrid();
   UINT placedDpi_ = 0;  // the DPI the controls were last placed at
+  bool cellFontsSet_ = false;  // the day cells have had their fonts
   win::ToolTips tips_;
   win::UniqueFont fontWindow_;
   win::UniqueFont fontCell_;
