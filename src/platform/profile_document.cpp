@@ -1,7 +1,7 @@
 #include "platform/profile_document.h"
 
 #include <algorithm>
-#include <cstring>
+#include <array>
 
 #include "base/cp932.h"
 
@@ -25,6 +25,13 @@ std::string_view Unquoted(std::string_view value) {
   }
   return value;
 }
+
+// The bytes a line's scan stops at: its break, and NUL, which ends its content.
+constexpr std::array<bool, 256> kScanStops = [] {
+  std::array<bool, 256> stops{};
+  stops['\r'] = stops['\n'] = stops['\0'] = true;
+  return stops;
+}();
 
 char16_t UnitAt(const std::string& bytes, size_t offset) {
   return static_cast<char16_t>(static_cast<unsigned char>(bytes[offset]) |
@@ -88,18 +95,21 @@ void Document::ParseAnsi() {
   lines_.reserve(size / 32);
   size_t i = 0;
   while (i < size) {
+    // One pass over the line finds both its break and its first NUL.
     size_t j = i;
-    while (j < size && p[j] != '\r' && p[j] != '\n') ++j;
+    size_t content_end = std::string::npos;
+    for (;;) {
+      while (j < size && !kScanStops[static_cast<unsigned char>(p[j])]) ++j;
+      if (j == size || p[j] != '\0') break;
+      if (content_end == std::string::npos) content_end = j;
+      ++j;
+    }
     Line line;
     line.begin = static_cast<uint32_t>(i);
     line.end = static_cast<uint32_t>(j);
     if (j < size) j += (p[j] == '\r' && j + 1 < size && p[j + 1] == '\n') ? 2 : 1;
     line.next = static_cast<uint32_t>(j);
-    std::string_view content(p + i, line.end - i);
-    if (const void* nul = std::memchr(content.data(), '\0', content.size())) {
-      content = content.substr(0, static_cast<const char*>(nul) - content.data());
-    }
-    AddLine(line, content, line.begin);
+    AddLine(line, std::string_view(p + i, std::min<size_t>(content_end, line.end) - i), line.begin);
     i = j;
   }
 }
