@@ -1,17 +1,17 @@
-// The main window as drawn: each grid update paints what a full repaint of the same state paints.
+// The windows as drawn: each first paint and grid update paints what a full repaint of the same state paints.
 #include "form_fixture.h"
+#include "mainwindow/win32/MainWndProc.h"
 
 namespace mekuri::testing {
 namespace {
 
-// The client area down to the status bar, whose clock runs on, after a redraw with these flags.
-std::vector<DWORD> Capture(const Form1& form, UINT redraw) {
-  HWND hwnd = form.hwnd();
+// A window's client area after a redraw with these flags; the main window's
+// down to the status bar, whose clock runs on.
+std::vector<DWORD> Capture(HWND hwnd, UINT redraw, HWND statusBar = nullptr) {
   RedrawWindow(hwnd, nullptr, nullptr, redraw), win::PumpMessages();
-  RECT rc, bar;
-  GetClientRect(hwnd, &rc), GetWindowRect(form.StatusBar1, &bar);
-  MapWindowPoints(nullptr, hwnd, reinterpret_cast<POINT*>(&bar), 2);
-  rc.bottom = bar.top;
+  RECT rc;
+  GetClientRect(hwnd, &rc);
+  if (statusBar) rc.bottom = win::ChildRect(statusBar).top;
   BITMAPINFO info{{sizeof(BITMAPINFOHEADER), rc.right, -rc.bottom, 1, 32, BI_RGB}};
   void* bits = nullptr;
   HDC dc = GetDC(hwnd), memory = CreateCompatibleDC(dc);
@@ -24,6 +24,8 @@ std::vector<DWORD> Capture(const Form1& form, UINT redraw) {
   return pixels;
 }
 
+constexpr UINT kUpdate = RDW_UPDATENOW | RDW_ALLCHILDREN;
+constexpr UINT kFullRepaint = RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW;
 using Drawing = MainFormTest;
 
 TEST_F(Drawing, EveryGridUpdateLooksAsAFullRepaintOfItsState) {
@@ -43,14 +45,27 @@ TEST_F(Drawing, EveryGridUpdateLooksAsAFullRepaintOfItsState) {
       }};
   for (int step = 0; step < 15; ++step) {
     updates[step < 3 ? step : step < 8 ? 1 : step < 13 ? 2 : step - 10]();
-    const std::vector<DWORD> updated = Capture(form, RDW_UPDATENOW | RDW_ALLCHILDREN);
-    const std::vector<DWORD> full = Capture(form, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    const std::vector<DWORD> updated = Capture(form.hwnd(), kUpdate, form.StatusBar1);
+    const std::vector<DWORD> full = Capture(form.hwnd(), kFullRepaint, form.StatusBar1);
     EXPECT_TRUE(updated == full) << "update " << step << ", " << FormatDate(form.dShownMonth, "yyyy/mm");
     for (int i = 7; i < kGridCells; ++i) {  // each day in the cell font, underlined for a memo
       LOGFONTW lf{};
       const auto font = reinterpret_cast<HFONT>(SendMessageW(form.Label4[i], WM_GETFONT, 0, 0));
       EXPECT_TRUE(font && GetObjectW(font, sizeof lf, &lf) && !lf.lfUnderline == !form.grid().cells[i].memo) << i;
     }
+  }
+}
+
+// The memo window and the notice draw their labels in their own first paint.
+TEST_F(Drawing, TheMemoWindowAndTheNoticeFirstPaintAsAFullRepaint) {
+  LoadForm(2004, 9, 10);
+  Form2* memo = OpenMemo(DateFromYmd(2004, 9, 10));
+  ASSERT_TRUE(memo);
+  SetFocus(memo->Command2);  // no blinking caret
+  ShowTodayNotice(DateFromYmd(2004, 9, 10));
+  for (HWND w : {memo->hwnd(), FormToday::Current()->hwnd()}) {
+    const std::vector<DWORD> first = Capture(w, kUpdate);
+    EXPECT_TRUE(first == Capture(w, kFullRepaint)) << (w == memo->hwnd() ? "memo" : "notice");
   }
 }
 

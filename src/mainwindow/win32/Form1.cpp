@@ -99,23 +99,15 @@ bool Form1::Load() {
 }
 
 void Form1::Show() {
-  ShowWindow(hwnd(), SW_SHOWNA);
-  // The first paint draws every label in one go, as a grid update does,
-  // rather than each through a device context of its own: the whole window
-  // is validated at once, and only the form and its other controls paint.
-  RedrawWindow(hwnd(), nullptr, nullptr, RDW_VALIDATE | RDW_ALLCHILDREN);
-  RedrawWindow(hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_NOCHILDREN);
-  for (HWND control : {Text1, Text2, Command1, Command2, Command3, Command4, Frame1, Frame2, Frame3, StatusBar1}) {
-    RedrawWindow(control, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME);
-  }
+  ShowDrawingLabels(SW_SHOWNA);
   UpdateWindow(hwnd());
-  DrawLabels(Labels());
 }
 
 std::vector<HWND> Form1::ZOrder() const {
   std::vector<HWND> order{Text1, Text2, Command1, Command2, Command3, Command4, Label2, Label3, Frame3, Frame2, Frame1};
   order.insert(order.end(), Label6.begin(), Label6.end());
   order.insert(order.end(), Label4.begin(), Label4.end());
+  order.push_back(StatusBar1);
   return order;
 }
 
@@ -331,38 +323,6 @@ void Form1::ShowGrid() {
   }
   cellFontsSet_ = true;
   DrawLabels(changed);
-}
-
-// Draws labels as they draw themselves: a static control of SS_LEFT fills
-// its rectangle with the brush WM_CTLCOLORSTATIC answers and writes its text
-// with DrawText, in its font; like every control here, it is clipped by the
-// siblings above it.
-void Form1::DrawLabels(const std::vector<HWND>& labels) {
-  if (labels.empty() || !IsWindowVisible(hwnd())) return;
-  const std::vector<HWND> order = ZOrder();
-  std::vector<RECT> rects(order.size());
-  for (size_t i = 0; i < order.size(); ++i) rects[i] = win::ChildRect(order[i]);
-  HDC dc = GetDC(hwnd());
-  for (size_t at = 0; at < order.size(); ++at) {
-    HWND label = order[at];
-    if (std::find(labels.begin(), labels.end(), label) == labels.end()) continue;
-    const RECT& rc = rects[at];
-    const int saved = SaveDC(dc);
-    IntersectClipRect(dc, rc.left, rc.top, rc.right, rc.bottom);
-    for (size_t above = 0; above < at; ++above) {
-      RECT overlap;
-      if (IntersectRect(&overlap, &rects[above], &rc)) {
-        ExcludeClipRect(dc, overlap.left, overlap.top, overlap.right, overlap.bottom);
-      }
-    }
-    SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(label, WM_GETFONT, 0, 0)));
-    FillRect(dc, &rc, OnCtlColorStatic(dc, label));
-    RECT text_rc = rc;
-    const std::wstring text = win::GetText(label);
-    if (!text.empty()) DrawTextW(dc, text.c_str(), -1, &text_rc, DT_LEFT | DT_EXPANDTABS | DT_WORDBREAK);
-    RestoreDC(dc, saved);
-  }
-  ReleaseDC(hwnd(), dc);
 }
 
 void Form1::Command1_Click() { UpdateCalender(); }

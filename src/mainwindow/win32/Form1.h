@@ -123,9 +123,8 @@ class Form1 : public win::Window {
   void Form_Unload();
   void CreateFonts();
   void ShowGrid();
-  void DrawLabels(const std::vector<HWND>& labels);
-  std::vector<HWND> Labels() const;  // every static label: LabelProc's and the first paint's
-  std::vector<HWND> ZOrder() const;  // the month strip and the labels, top first
+  std::vector<HWND> Labels() const;  // every static label, each behind LabelProc
+  std::vector<HWND> ZOrder() const override;
   // Builds the grid; answers the months' holiday rules.
   std::vector<std::string> BuildMonths(int year, int month, bool memoMarks);
   int HeadingTop(int index) const;

@@ -91,7 +91,7 @@ void Form2::OnDestroyed() {
 }
 
 void Form2::Show(bool activate) {
-  ShowWindow(hwnd(), activate ? SW_SHOW : SW_SHOWNA);
+  ShowDrawingLabels(activate ? SW_SHOW : SW_SHOWNA);
   if (activate) SetForegroundWindow(hwnd());
 }
 

@@ -70,7 +70,7 @@ void FormToday::SetDate(Date today) {
 
 void FormToday::Show() {
   win::Centre(hwnd(), nullptr);
-  ShowWindow(hwnd(), SW_SHOW);
+  ShowDrawingLabels(SW_SHOW);
   SetForegroundWindow(hwnd());
 }
 

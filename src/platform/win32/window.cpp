@@ -247,7 +247,11 @@ LRESULT CALLBACK Window::StaticProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM l
     if (self->ownsItself_) ClosedList().push_back(self);
     return result;
   }
-  return Guarded([&] { return self->HandleMessage(msg, wParam, lParam); });
+  return Guarded([&] {
+    const LRESULT result = self->HandleMessage(msg, wParam, lParam);
+    if (msg == WM_PAINT) self->DrawPendingLabels();
+    return result;
+  });
 }
 
 std::wstring WindowClassName(const wchar_t* formName) { return std::wstring(kClassPrefix) + formName; }

@@ -122,6 +122,17 @@ class Window {
   // Called after WM_NCDESTROY, when the handle is gone: references to the
   // window are dropped here.
   virtual void OnDestroyed() {}
+  // ShowWindow(cmd), with the window's next paint drawing its plain labels
+  // itself, in one pass, rather than each label in a paint of its own
+  // (window_labels.cpp).
+  void ShowDrawingLabels(int cmd);
+  // Draws static labels as they draw themselves: their background in the
+  // brush WM_CTLCOLORSTATIC answers, then their text in their font, each
+  // clipped by the controls above it.
+  void DrawLabels(const std::vector<HWND>& labels);
+  // The window's controls, the top of the z-order first: by default those
+  // made by Child, in the order made.
+  virtual std::vector<HWND> ZOrder() const;
   // A new window of the form, which the program keeps nowhere else: the
   // object is deleted once it is closed, at the next safe point. nullptr
   // when it cannot be created.
@@ -170,6 +181,9 @@ class Window {
   std::vector<FontDesign> fontDesigns_;
   std::vector<UniqueFont> fonts_;
   std::vector<Placed> children_;
+  std::vector<HWND> labelsToDraw_;  // by the next paint
+
+  void DrawPendingLabels();
 };
 
 // The class a form's windows are registered under: "Mekurinote." + form name.
