@@ -183,7 +183,6 @@ void Form1::CreateControls() {
     if (own != &LabelProc) labelClassProc = own;
   }
 
-  placedDpi_ = dpi_;
   tips_.Add(Command4, W(kTipMenuButton));
   tips_.Add(Text1, W(kTipYearBox));
   tips_.Add(Text2, W(kTipMonthBox));

@@ -145,7 +145,6 @@ class Form1 : public win::Window {
                                       DWORD_PTR refData);
 
   Grid grid_ = InitialGrid();
-  UINT placedDpi_ = 0;  // the DPI the controls were last placed at
   bool cellFontsSet_ = false;  // the day cells have had their fonts
   win::ToolTips tips_;
   win::UniqueFont fontWindow_;

@@ -80,6 +80,7 @@ bool Window::Create(const FormDesign& design) {
   }
   dpi_ = WindowDpi(hwnd_);
   CreateControls();
+  placedDpi_ = dpi_;  // made at this DPI, the controls stand where the design puts them
   Layout();
   return true;
 }
@@ -142,9 +143,13 @@ void Window::Layout() {
   for (const FontDesign& f : fontDesigns_) {
     fonts.push_back(CreateDesignFont(kGothicFace, f.hundredths, f.bold, f.underline, kShiftJisCharset, dpi_));
   }
+  // Only a DPI change moves the controls; a hidden window needs no redraw.
+  const bool place = placedDpi_ != dpi_;
+  placedDpi_ = dpi_;
+  const BOOL redraw = IsWindowVisible(hwnd_);
   for (const Placed& c : children_) {
-    PlaceChild(c.hwnd, c.rect, dpi_);
-    if (c.font != kNoFont) SendMessageW(c.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(fonts[c.font].get()), TRUE);
+    if (place) PlaceChild(c.hwnd, c.rect, dpi_);
+    if (c.font != kNoFont) SendMessageW(c.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(fonts[c.font].get()), redraw);
   }
   fonts_.swap(fonts);  // the old fonts go once no control uses them
 }

@@ -149,6 +149,7 @@ class Window {
   void SetReadOnlyBox(HWND box, int background);
 
   UINT dpi_ = 96;  // the window's DPI, which the design is scaled to
+  UINT placedDpi_ = 0;  // the DPI the controls were last placed at
 
  private:
   static LRESULT CALLBACK StaticProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
