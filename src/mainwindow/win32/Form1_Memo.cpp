@@ -64,6 +64,7 @@ void Form1::PlaceBeside(HWND memo) {
   LONG y = (main.bottom >= area.bottom) ? area.bottom - memoH : main.top;
   x = std::max(std::min(x, area.right - memoW), area.left);
   y = std::max(std::min(y, area.bottom - memoH), area.top);
+  if (x == own.left && y == own.top) return;  // a move, even to where it is, costs the window system work
   SetWindowPos(memo, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
