@@ -1,5 +1,5 @@
 #pragma once
-// Owning wrappers for the GDI and USER handles the windows keep.
+// Owning wrappers for the GDI, USER and kernel handles the windows keep.
 #include <windows.h>
 
 #include <memory>
@@ -22,6 +22,11 @@ struct MenuDeleter {
     if (h) DestroyMenu(h);
   }
 };
+struct HandleCloser {
+  void operator()(HANDLE h) const noexcept {
+    if (h) CloseHandle(h);
+  }
+};
 struct ModuleDeleter {
   void operator()(HMODULE h) const noexcept {
     if (h) FreeLibrary(h);
@@ -33,5 +38,6 @@ using UniqueBrush = std::unique_ptr<std::remove_pointer_t<HBRUSH>, GdiObjectDele
 using UniqueIcon = std::unique_ptr<std::remove_pointer_t<HICON>, IconDeleter>;
 using UniqueMenu = std::unique_ptr<std::remove_pointer_t<HMENU>, MenuDeleter>;
 using UniqueModule = std::unique_ptr<std::remove_pointer_t<HMODULE>, ModuleDeleter>;
+using UniqueHandle = std::unique_ptr<std::remove_pointer_t<HANDLE>, HandleCloser>;
 
 }  // namespace mekuri::win

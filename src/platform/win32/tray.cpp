@@ -2,6 +2,8 @@
 
 #include <memory>
 
+#include "platform/win32/handles.h"
+
 namespace mekuri::win {
 namespace {
 
@@ -10,8 +12,8 @@ std::function<BOOL(DWORD, const NOTIFYICONDATAW&)>& TestHandler() {
   return handler;
 }
 
-HANDLE& PendingAdd() {
-  static HANDLE thread = nullptr;
+UniqueHandle& PendingAdd() {
+  static UniqueHandle thread;
   return thread;
 }
 
@@ -31,7 +33,7 @@ void StartDeferredAdd() {
   if (!record) return;
   if (HANDLE thread = CreateThread(nullptr, 0, AddIcon, record.get(), 0, nullptr)) {
     record.release();  // the thread owns it now
-    PendingAdd() = thread;
+    PendingAdd().reset(thread);
     return;
   }
   Shell_NotifyIconW(NIM_ADD, record.get());  // no thread to spare: added here
@@ -49,14 +51,13 @@ void CALLBACK AddWhenPainted(HWND, UINT, UINT_PTR id, DWORD) {
 // them something.
 void FinishPendingAdd() {
   StartDeferredAdd();
-  HANDLE& thread = PendingAdd();
+  HANDLE thread = PendingAdd().get();
   if (!thread) return;
   while (MsgWaitForMultipleObjects(1, &thread, FALSE, INFINITE, QS_SENDMESSAGE) == WAIT_OBJECT_0 + 1) {
     MSG msg;
     PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
   }
-  CloseHandle(thread);
-  thread = nullptr;
+  PendingAdd().reset();
 }
 
 }  // namespace
