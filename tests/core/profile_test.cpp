@@ -66,6 +66,7 @@ TEST_F(ProfileTest, ReadsAsWindowsDoes) {
       {n18, "s", {}, "", 20, 18, "name1\0name2\0name3\0\0"s},  // a list that just fits gets one closing NUL
       {"[s]\r\nk=1\r\n\x95\x5C=2\r\n", "s", {}, "", 5, 2, "k\0\0\0\0"s}, {"[s]\r\n;c\r\n", "s", {}, "", 10, 0, "\0"s}, {{}, {}, {}, "", 10, 0, "\0"s},
       {"\xEF\xBB\xBF[s]\r\nk=v\r\n", "s", "k", "d", 100, 1, "d\0"s},  // a UTF-8 BOM is no BOM
+      {"[\xFE]\r\nk=1\r\n", "\xFE", "k", "d", 100, 1, "1\0"s},  // nor 0xFE as the second byte alone
       {"[\x83\x5D]\r\nk=2\r\n", "\x83\x5D", "k", "d", 100, 1, "2\0"s},  // trail bytes ] and [
       {"[\x81\x5B]\r\nk=2\r\n", "\x81\x5B", "k", "d", 100, 1, "2\0"s},
       {"[s]\r\n\x83\x41=1\r\n", "s", "\x83\x61", "d", 100, 1, "d\0"s},  // trail letters never folded
