@@ -13,7 +13,6 @@
 #include "platform/win32/keyboard.h"
 #include "platform/win32/message_box.h"
 #include "platform/win32/text.h"
-#include "settings/settings.h"
 #include "shell/commands.h"
 #include "state/win32/Module1.h"
 
@@ -62,14 +61,8 @@ bool Form1::Load() {
   const SIZE outer = win::OuterSizeForClient(kClientWidth, kClientHeight, kFormStyle, kFormExStyle, dpi);
   // Design position: the top right corner of the work area, where a desk
   // calendar stays out of the way.
-  const int screenWidth = GetSystemMetrics(SM_CXSCREEN), screenHeight = GetSystemMetrics(SM_CYSCREEN);
-  RECT work{0, 0, screenWidth, screenHeight};
+  RECT work{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
   SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-  POINT at{work.right - outer.cx - win::Scale(16, dpi), work.top + win::Scale(16, dpi)};
-  // The place saved at the last exit replaces the design's, edge by edge; the
-  // window is created there rather than moved there.
-  if (const auto left = ReadSavedEdge(Module1::strIniFile, kKeyStartX, screenWidth, dpi)) at.x = *left;
-  if (const auto top = ReadSavedEdge(Module1::strIniFile, kKeyStartY, screenHeight, dpi)) at.y = *top;
   formIcon_ = ProgramIcon();
   // The two tray images; shared resource icons, never destroyed.
   const int small = GetSystemMetrics(SM_CXSMICON);
@@ -90,7 +83,7 @@ bool Form1::Load() {
                .clientHeight = kClientHeight,
                .icon = formIcon_,
                .defaultId = CommandId(1),
-               .at = at})) {
+               .at = {work.right - outer.cx - win::Scale(16, dpi), work.top + win::Scale(16, dpi)}})) {
     return false;
   }
   Form_Load();

@@ -1,7 +1,6 @@
-// The two ends of the main window's life: the load sets the captions and
-// builds the first months in the window Load created at its saved place;
-// the unload closes every other window and writes the position and the
-// switches back.
+// The two ends of the main window's life that use the settings file: the
+// load places the window and builds the first months; the unload closes
+// every other window and writes the position and the switches back.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -32,6 +31,16 @@ void Form1::Form_Load() {
   SendMessageW(StatusBar1, SB_SETPARTS, 1, reinterpret_cast<LPARAM>(&panel));
 
   dShownMonth = DateFromYmd(ToYmd(dShownMonth).year, ToYmd(dShownMonth).month, 1);
+
+  const UINT dpi = win::SystemDpi();
+  const auto left = ReadSavedEdge(Module1::strIniFile, kKeyStartX, GetSystemMetrics(SM_CXSCREEN), dpi);
+  const auto top = ReadSavedEdge(Module1::strIniFile, kKeyStartY, GetSystemMetrics(SM_CYSCREEN), dpi);
+  if (left || top) {
+    const int x = left ? *left : outer.left;
+    const int y = top ? *top : outer.top;
+    SetWindowPos(hwnd(), nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+
   Command1_Click();
 }
 
