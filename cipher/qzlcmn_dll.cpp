@@ -11,6 +11,23 @@
 
 #include "qzl_cipher.h"
 
+namespace {
+
+using GenRandomFn = NTSTATUS(WINAPI*)(BCRYPT_ALG_HANDLE, PUCHAR, ULONG, ULONG);
+
+// The system's random source, loaded at the first encipher: loading
+// bcrypt.dll costs more than the rest of this library, and a program that
+// only reads memos, as at its start, never needs it.
+GenRandomFn GenRandom() {
+  static const GenRandomFn fn = [] {
+    HMODULE lib = LoadLibraryExW(L"bcrypt.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+    return lib ? reinterpret_cast<GenRandomFn>(GetProcAddress(lib, "BCryptGenRandom")) : nullptr;
+  }();
+  return fn;
+}
+
+}  // namespace
+
 extern "C" {
 
 std::int32_t __stdcall lQzlCmnCiphering(const char* input, std::int32_t inputLength, char* output,
@@ -18,8 +35,9 @@ std::int32_t __stdcall lQzlCmnCiphering(const char* input, std::int32_t inputLen
   if (capacity == nullptr) return qzl::kBadArgument;
   // A fresh nonce per value, so the same memo saved twice reads differently.
   qzl::Nonce nonce;
-  if (!BCRYPT_SUCCESS(
-          BCryptGenRandom(nullptr, nonce.data(), ULONG(nonce.size()), BCRYPT_USE_SYSTEM_PREFERRED_RNG))) {
+  const GenRandomFn genRandom = GenRandom();
+  if (!genRandom ||
+      !BCRYPT_SUCCESS(genRandom(nullptr, nonce.data(), ULONG(nonce.size()), BCRYPT_USE_SYSTEM_PREFERRED_RNG))) {
     return qzl::kNoRandom;
   }
   return qzl::Encipher(input, inputLength, nonce, output, *capacity);

@@ -97,7 +97,6 @@ if(QZL_SOURCES)
     RUNTIME_OUTPUT_DIRECTORY ${DIST_DIR} RUNTIME_OUTPUT_DIRECTORY_RELEASE ${DIST_DIR}
     RUNTIME_OUTPUT_DIRECTORY_DEBUG ${DIST_DIR})
   target_link_options(QzlCmn PRIVATE -static -s -Wl,--kill-at)
-  target_link_libraries(QzlCmn PRIVATE bcrypt)
   add_dependencies(Mekurinote QzlCmn)
 endif()
 
