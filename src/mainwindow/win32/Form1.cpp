@@ -3,8 +3,6 @@
 #include <commctrl.h>
 #include <windowsx.h>
 
-#include <algorithm>
-
 #include "base/number.h"
 #include "base/texts.h"
 #include "calendar/holidays.h"

@@ -71,8 +71,10 @@ void Window::DrawPendingLabels() {
 void Window::DrawLabels(const std::vector<HWND>& labels) {
   if (labels.empty() || !IsWindowVisible(hwnd_)) return;
   const std::vector<HWND> order = ZOrder();
+  // A hidden control hides nothing: it stands here as an empty rectangle.
   std::vector<RECT> rects(order.size());
-  std::transform(order.begin(), order.end(), rects.begin(), ChildRect);
+  std::transform(order.begin(), order.end(), rects.begin(),
+                 [](HWND control) { return IsWindowVisible(control) ? ChildRect(control) : RECT{}; });
   // Not clipped by the children, as a window of WS_CLIPCHILDREN would be:
   // each label is drawn into its own place.
   HDC dc = GetDCEx(hwnd_, nullptr, DCX_CACHE);
@@ -84,7 +86,7 @@ void Window::DrawLabels(const std::vector<HWND>& labels) {
     IntersectClipRect(dc, rc.left, rc.top, rc.right, rc.bottom);
     for (size_t above = 0; above < at; ++above) {  // what lies above the label hides it
       RECT overlap;
-      if (IsWindowVisible(order[above]) && IntersectRect(&overlap, &rects[above], &rc)) {
+      if (IntersectRect(&overlap, &rects[above], &rc)) {
         ExcludeClipRect(dc, overlap.left, overlap.top, overlap.right, overlap.bottom);
       }
     }
